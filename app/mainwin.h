@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QFile;
+class QProcess;
+class QStringListModel;
+class Ui_MainWin;
+
+// The panel's one window: composes and saves query plans, keeps the query
+// engine's plan library and starts the three stream engines. The rules behind
+// each action live in the composer, library and launcher folders as plain
+// functions; the members here hold the window's state and show its boxes.
+class MainWin : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWin(QWidget *parent = nullptr);
+    ~MainWin() override;
+
+signals:
+    void sigUpdateAllViews();
+
+public slots:
+    void onListSelected(QModelIndex);
+    void updateAllViews();
+    void onSave();
+    void onRefresh();
+    void onRemove();
+    void dataSourceSwitched(int index);
+    void onRbtEvo(bool);
+    void onRbtNoEvo();
+    void onCBox(bool);
+    void onLaunchClicked();
+
+private:
+    // Plan options (composer)
+    void updateSaveFileName();
+
+    // Template and substitution (composer)
+    bool readPlanTemplate();
+    bool substituteParameters();
+    void replacePlaceholder(QByteArray &text, const QString &placeholder, const QString &value,
+                            int position);
+
+    // Saving (composer)
+    bool writeQueryPlan();
+
+    // Library (library)
+    void loadLibrary();
+    void registerPlan();
+    bool writeLibraryFile();
+
+    std::unique_ptr<Ui_MainWin> ui;
+    QProcess *sourceProcess; // children of the window; the newest launch
+    QProcess *visualProcess;
+    QProcess *queryProcess;
+    QStringList planNames;
+    std::unique_ptr<QFile> configFile;
+    std::unique_ptr<QFile> planFile;
+    QByteArray configText;
+    QByteArray planText;
+    std::unique_ptr<QStringListModel> planModel; // null while no library is loaded
+    int countStart = -1;
+    int countEnd = -1;
+    int planCount = 0;
+    QString sourceName;
+    QString sourceRef;
+    QString schemaId;
+    QString planName;
+    bool withSum;
+    bool withEvo;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+// Every title and text that the panel shows in a message box, in one place.
+// The spelling is the panel's own and is relied upon by operators' notes;
+// keep it exactly as written.
+
+#include <QString>
+
+namespace Msg {
+
+// Plan name check
+inline const QString namingErrorTitle = QStringLiteral("File Naming Error!");
+inline const QString namingErrorText =
+    QStringLiteral("Please remove special characters !@#$%^&* and white spaces!");
+inline const QString plainNameText =
+    QStringLiteral("Please use a plain file name: no / or \\ and only Latin-1 characters!");
+
+// Plan template
+inline const QString fileMissingTitle = QStringLiteral("File Missing");
+inline const QString templateMissingText = QStringLiteral("cannot locate installed file.");
+inline const QString templateOpenFailedText = QStringLiteral("cannot locate installed file:\r\n");
+inline const QString fileReadingErrorTitle = QStringLiteral("File Reading Error");
+
+// Parameter checks, in the order they run
+inline const QString parameterErrorTitle = QStringLiteral("Parameter Setting Error");
+inline const QString onlyNumbersText = QStringLiteral("Only numbers are allowed");
+inline const QString slideBelowWindowText =
+    QStringLiteral("Slide size must be smaller than window size");
+inline const QString sizesPositiveText =
+    QStringLiteral("window and slide size must be positive numbers");
+inline const QString rangeBoundsText = QStringLiteral("Range can only be numbers between [0,1]");
+inline const QString countBelowWindowText =
+    QStringLiteral("Count must be smaller than window size");
+inline const QString countPositiveText = QStringLiteral("Count must be a positive number");
+
+// Plan file
+inline const QString fileExistsTitle = QStringLiteral("File Exists");
+inline const QString fileExistsText = QStringLiteral("File already exists");
+inline const QString fileOpenFailedTitle = QStringLiteral("File Open Failed");
+inline const QString fileWriteFailedTitle = QStringLiteral("File write Failed");
+
+// Library configuration file
+inline const QString libraryOpenErrorTitle = QStringLiteral("File Open Error!");
+inline const QString libraryWriteErrorTitle = QStringLiteral("File Write Error!");
+
+// Engine launch
+inline const QString launchFailedTitle = QStringLiteral("Launch Failed");
+
+} // namespace Msg

@@ -1,0 +1,1 @@
+#include "composer/plantemplate.h"

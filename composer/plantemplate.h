@@ -1,0 +1,2 @@
+#pragma once
+// Plan template choice, parameter checks and placeholder replacement.

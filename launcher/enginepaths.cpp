@@ -1,0 +1,56 @@
+#include "launcher/enginepaths.h"
+
+namespace {
+
+const QString kSourceFolder = QStringLiteral("../torvik_stream_gen_engine/");
+const QString kVisualFolder = QStringLiteral("../plotmir_qt_stream/");
+const QString kQueryFolder = QStringLiteral("../torvik_stream_query_engine/");
+
+} // namespace
+
+namespace EnginePaths {
+
+QString queryEngineFolder()
+{
+    return kQueryFolder;
+}
+
+QString templateFolder()
+{
+    return kQueryFolder + QStringLiteral("template/");
+}
+
+QString planFolder()
+{
+    return kQueryFolder + QStringLiteral("queryplan/");
+}
+
+QString libraryFile()
+{
+    return kQueryFolder + QStringLiteral("demo.qe_config");
+}
+
+QString programFile(const QString &baseName)
+{
+#ifdef Q_OS_WIN
+    return baseName + QStringLiteral(".exe");
+#else
+    return baseName;
+#endif
+}
+
+} // namespace EnginePaths
+
+const QVector<EngineSpec> &engineTable()
+{
+    using EnginePaths::programFile;
+    static const QVector<EngineSpec> table{
+        {kSourceFolder, kSourceFolder + programFile(QStringLiteral("torvik_stream_source_engine")),
+         QStringLiteral("source engine started")},
+        {kVisualFolder, kVisualFolder + programFile(QStringLiteral("Plotmir")),
+         QStringLiteral("visual engine started")},
+        {kQueryFolder, kQueryFolder + programFile(QStringLiteral("torvik_stream_query_engine")),
+         QStringLiteral("query engine started")},
+    };
+    return table;
+}

@@ -1,0 +1,2 @@
+#pragma once
+// The library configuration file's text: parsing and rebuilding.

@@ -1,0 +1,91 @@
+#pragma once
+
+// Helpers shared by the panel's tests: a throw-away workspace laid out like
+// the operator's, capture of debug output, and capture of the modal boxes
+// that the panel shows.
+
+#include <QByteArray>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+
+#include <memory>
+
+QByteArray readBytes(const QString &path);
+void writeBytes(const QString &path, const QByteArray &bytes);
+
+// A temporary workspace: "<root>/panel" is made the current directory, and
+// "<root>/torvik_stream_query_engine" holds the demo's templates, an empty
+// plan folder and a library file with the given bytes. The previous current
+// directory is restored when it goes.
+class Workspace
+{
+public:
+    explicit Workspace(const QByteArray &libraryBytes =
+                           QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=0"));
+    ~Workspace();
+    Workspace(const Workspace &) = delete;
+    Workspace &operator=(const Workspace &) = delete;
+
+    bool isValid() const { return valid; }
+    QString root() const;                          // the folder holding everything
+    QString panelDir() const;                      // the panel's current directory
+    QString queryEngineDir() const;                // ".../torvik_stream_query_engine"
+    QString templatePath(const QString &name) const;
+    QString planPath(const QString &name) const;
+    QString libraryPath() const;
+    QByteArray libraryBytes() const;
+    QStringList planFiles() const;                 // names in the plan folder, sorted
+
+    // Puts a stand-in engine program at each engine's program path.
+    bool installStandInEngines() const;
+
+private:
+    QTemporaryDir dir;
+    QString previousDir;
+    bool valid = false;
+};
+
+// Collects every debug, warning and info line while it lives.
+class DebugCapture
+{
+public:
+    DebugCapture();
+    ~DebugCapture();
+    DebugCapture(const DebugCapture &) = delete;
+    DebugCapture &operator=(const DebugCapture &) = delete;
+
+    QStringList lines() const;
+    void clear();
+};
+
+// A message box as the operator saw it.
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool hadParent = false;
+};
+
+// Watches for modal message boxes while it lives, records each one and
+// closes it with its OK button (or rejects it), so that code that shows a
+// box can run to its end inside a test.
+class BoxCatcher
+{
+public:
+    BoxCatcher();
+    ~BoxCatcher();
+    BoxCatcher(const BoxCatcher &) = delete;
+    BoxCatcher &operator=(const BoxCatcher &) = delete;
+
+    const QVector<SeenBox> &boxes() const;
+    void clear();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
