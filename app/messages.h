@@ -42,6 +42,10 @@ inline const QString fileWriteFailedTitle = QStringLiteral("File write Failed");
 // Library configuration file
 inline const QString libraryOpenErrorTitle = QStringLiteral("File Open Error!");
 inline const QString libraryWriteErrorTitle = QStringLiteral("File Write Error!");
+// Save after the library file could not be read at start: no plan is written.
+inline const QString libraryNotLoadedText = QStringLiteral(
+    "The library configuration file could not be read when the panel started, "
+    "so no plan can be registered. Fix the file and restart the panel.");
 
 // Engine launch
 inline const QString launchFailedTitle = QStringLiteral("Launch Failed");
