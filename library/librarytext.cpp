@@ -1,1 +1,79 @@
 #include "library/librarytext.h"
+
+namespace LibraryText {
+
+namespace {
+
+const QByteArray lineEnd = QByteArrayLiteral("\r\n");
+
+bool hasBareLineFeed(const QByteArray &text, int from)
+{
+    for (int i = text.indexOf('\n', from); i >= 0; i = text.indexOf('\n', i + 1)) {
+        if (i == 0 || text.at(i - 1) != '\r')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Library parse(const QByteArray &text)
+{
+    Library library;
+    const int key = text.indexOf(countKey);
+    if (key < 0) {
+        library.problem = LayoutProblem::NoKey;
+        return library;
+    }
+    const int separator = text.indexOf('=', key);
+    const int keyLineEnd = text.indexOf('\n', key);
+    if (separator < 0 || (keyLineEnd >= 0 && separator > keyLineEnd)) {
+        library.problem = LayoutProblem::NoSeparator;
+        return library;
+    }
+    // With "\n" alone the count line would run to the end of the file and
+    // every name would be lost at the next write.
+    if (hasBareLineFeed(text, key)) {
+        library.problem = LayoutProblem::BareLineFeed;
+        return library;
+    }
+
+    library.countStart = separator + 1;
+    library.countEnd = text.indexOf(lineEnd, key);
+    const int countLength = library.countEnd < 0 ? -1 : library.countEnd - library.countStart;
+    library.count = text.mid(library.countStart, countLength).toInt(nullptr, 10);
+    if (library.countEnd >= 0) {
+        library.names = QString::fromLatin1(text.mid(library.countEnd + lineEnd.size()))
+                            .split(QString::fromLatin1(lineEnd), Qt::KeepEmptyParts);
+    }
+    return library;
+}
+
+QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &names)
+{
+    QByteArray result = text.left(countStart);
+    result += QByteArray::number(names.size());
+    for (const QString &name : names) {
+        result += lineEnd;
+        result += name.trimmed().toLatin1();
+    }
+    return result;
+}
+
+bool isPlanFileName(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty() || trimmed == QLatin1String(".") || trimmed == QLatin1String(".."))
+        return false;
+    if (trimmed.contains(QLatin1Char('/')) || trimmed.contains(QLatin1Char('\\'))
+        || trimmed.contains(QChar::Null))
+        return false;
+#ifdef Q_OS_WIN
+    // "C:x" names a file relative to another drive's current folder.
+    if (trimmed.contains(QLatin1Char(':')))
+        return false;
+#endif
+    return true;
+}
+
+} // namespace LibraryText
