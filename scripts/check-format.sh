@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Checks that every C++ source of the panel follows .clang-format.
+# Usage: scripts/check-format.sh        (prints the offending lines, exits 1)
+#        scripts/check-format.sh --fix  (reformats the files in place)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+format=${CLANG_FORMAT:-clang-format}
+if ! command -v "$format" >/dev/null; then
+    echo "check-format: $format not found (scripts/install-deps.sh installs it)" >&2
+    exit 1
+fi
+
+# Build folders and generated files are not the project's sources.
+mapfile -d '' files < <(find . \( -path './build*' -o -path './out' -o -path './.git' \) -prune \
+    -o -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+
+if [[ ${1:-} == --fix ]]; then
+    "$format" -i "${files[@]}"
+    exit 0
+fi
+"$format" --dry-run --Werror "${files[@]}"
+echo "check-format: ${#files[@]} files follow .clang-format"
