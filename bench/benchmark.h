@@ -32,17 +32,18 @@ struct ProcessRun
 
 ProcessRun runProgramOnce(const char *program, int timeoutSeconds);
 
+// The programs whose start-up is compared.
+enum StartupProgram { BareWindow, FormOnly, Panel, StartupProgramCount };
+
 struct StartupRow
 {
-    Summary bare;
-    Summary panel;
-    long bareRssKiB = 0;
-    long panelRssKiB = 0;
+    Summary time[StartupProgramCount];
+    long maxRssKiB[StartupProgramCount] = {};
 };
 
-// Alternates the bare program and the panel, `runs` times each, in a
-// workspace whose library has `plans` names.
-StartupRow measureStartup(int plans, int runs, const char *bareProgram, const char *panelProgram);
+// Starts each program `runs` times, taking turns, in a workspace whose
+// library has `plans` names.
+StartupRow measureStartup(int plans, int runs, const char *const (&programs)[StartupProgramCount]);
 
 struct OperationsRow
 {

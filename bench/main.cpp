@@ -1,6 +1,7 @@
-// The panel's benchmark: start-up against a bare Qt main window, Save and
-// Remove, at several library sizes. Prints one Markdown table and the
-// verdict on each target. Run through scripts/bench.sh.
+// The panel's benchmark: start-up against a bare Qt main window and against
+// the panel's form alone, peak memory, Save and Remove, at several library
+// sizes. Prints one Markdown table and the verdict on each target. Run
+// through scripts/bench.sh.
 
 #include "benchmark.h"
 
@@ -41,9 +42,24 @@ Options parseOptions(int argc, char *argv[])
     return options;
 }
 
-QByteArray cell(const Summary &summary, double value)
+QByteArray number(double value)
 {
-    return summary.ok ? QByteArray::number(value, 'f', 2) : QByteArrayLiteral("failed");
+    return QByteArray::number(value, 'f', 2);
+}
+
+QByteArray median(const Summary &summary)
+{
+    return summary.ok ? number(summary.medianMs) : QByteArrayLiteral("failed");
+}
+
+QByteArray worst(const Summary &summary)
+{
+    return summary.ok ? number(summary.worstMs) : QByteArrayLiteral("failed");
+}
+
+QByteArray ratio(const Summary &over, const Summary &under)
+{
+    return over.ok && under.ok ? number(over.medianMs / under.medianMs) : QByteArrayLiteral("-");
 }
 
 QByteArray mib(long kib)
@@ -51,11 +67,27 @@ QByteArray mib(long kib)
     return QByteArray::number(kib / 1024.0, 'f', 1);
 }
 
-void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) { }
-
 const char *verdict(bool met)
 {
     return met ? "met" : "MISSED";
+}
+
+// What the library adds to the start-up: the panel beyond its form alone.
+double libraryStartupMs(const StartupRow &row)
+{
+    return row.time[Panel].medianMs - row.time[FormOnly].medianMs;
+}
+
+// Growth from one size to the next is linear when the cost grows at most by
+// the sizes' factor, with a quarter for noise. Below a millisecond the
+// difference is noise and says nothing.
+QByteArray growth(double from, double to, double sizeFactor)
+{
+    if (std::min(from, to) < 1.0)
+        return QByteArrayLiteral("below 1 ms");
+    const double factor = to / from;
+    return "x" + QByteArray::number(factor, 'f', 1)
+        + (factor <= sizeFactor * 1.25 ? " (linear or better)" : " (FASTER THAN LINEAR)");
 }
 
 void printTargets(const std::map<int, StartupRow> &startup,
@@ -63,10 +95,10 @@ void printTargets(const std::map<int, StartupRow> &startup,
 {
     std::printf("\nTargets:\n");
     for (const auto &[plans, row] : startup) {
-        if (plans > 10000 || !row.bare.ok || !row.panel.ok)
+        if (plans > 10000 || !row.time[BareWindow].ok || !row.time[Panel].ok)
             continue;
         const double limit = plans <= 1000 ? 1.15 : 1.5;
-        const double ratio = row.panel.medianMs / row.bare.medianMs;
+        const double ratio = row.time[Panel].medianMs / row.time[BareWindow].medianMs;
         std::printf("- start-up with %d plans within %.2fx bare: %.2fx, %s\n", plans, limit, ratio,
                     verdict(ratio <= limit));
     }
@@ -78,32 +110,56 @@ void printTargets(const std::map<int, StartupRow> &startup,
         std::printf("- Remove under 5 ms median with 10000 plans: %s\n",
                     row.remove.ok ? verdict(row.remove.medianMs < 5) : "not measured");
     }
-    const auto complete = [&](int plans) {
-        const StartupRow &s = startup.at(plans);
-        const OperationsRow &o = operations.at(plans);
-        return s.bare.ok && s.panel.ok && o.save.ok && o.remove.ok;
-    };
-    // Growth between neighbouring sizes: at most the size's own factor (with
-    // a quarter for noise) is linear.
     for (auto next = startup.begin(); next != startup.end(); ++next) {
-        const auto prev = next == startup.begin() ? startup.end() : std::prev(next);
-        if (prev == startup.end() || prev->first == 0 || !complete(prev->first)
-            || !complete(next->first))
+        if (next == startup.begin() || std::prev(next)->first == 0)
+            continue;
+        const auto prev = std::prev(next);
+        const OperationsRow &opsPrev = operations.at(prev->first);
+        const OperationsRow &opsNext = operations.at(next->first);
+        if (!opsPrev.save.ok || !opsNext.save.ok || !opsPrev.remove.ok || !opsNext.remove.ok)
             continue;
         const double sizeFactor = double(next->first) / prev->first;
-        const double startExtra = (next->second.panel.medianMs - next->second.bare.medianMs)
-            / (prev->second.panel.medianMs - prev->second.bare.medianMs);
-        const double saveFactor =
-            operations.at(next->first).save.medianMs / operations.at(prev->first).save.medianMs;
-        const double removeFactor =
-            operations.at(next->first).remove.medianMs / operations.at(prev->first).remove.medianMs;
-        const bool linear = std::max({startExtra, saveFactor, removeFactor}) <= sizeFactor * 1.25;
-        std::printf("- growth from %d to %d plans (x%.0f): start-up beyond bare x%.1f, "
-                    "Save x%.1f, Remove x%.1f: %s\n",
-                    prev->first, next->first, sizeFactor, startExtra, saveFactor, removeFactor,
-                    linear ? "linear or better" : "FASTER THAN LINEAR");
+        std::printf(
+            "- growth from %d to %d plans: start-up beyond the form %s, Save %s, "
+            "Remove %s\n",
+            prev->first, next->first,
+            growth(libraryStartupMs(prev->second), libraryStartupMs(next->second), sizeFactor)
+                .constData(),
+            growth(opsPrev.save.medianMs, opsNext.save.medianMs, sizeFactor).constData(),
+            growth(opsPrev.remove.medianMs, opsNext.remove.medianMs, sizeFactor).constData());
     }
 }
+
+void printTable(const Options &options, const std::map<int, StartupRow> &startup,
+                const std::map<int, OperationsRow> &operations)
+{
+    std::printf("| plans | bare ms | form ms | panel ms | panel/bare | panel/form | bare MiB "
+                "| form MiB | panel MiB | Save median ms | Save worst ms | Remove median ms "
+                "| Remove worst ms |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (int plans : options.sizes) {
+        const StartupRow &s = startup.at(plans);
+        const OperationsRow &o = operations.at(plans);
+        std::printf(
+            "| %d | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", plans,
+            median(s.time[BareWindow]).constData(), median(s.time[FormOnly]).constData(),
+            median(s.time[Panel]).constData(), ratio(s.time[Panel], s.time[BareWindow]).constData(),
+            ratio(s.time[Panel], s.time[FormOnly]).constData(),
+            mib(s.maxRssKiB[BareWindow]).constData(), mib(s.maxRssKiB[FormOnly]).constData(),
+            mib(s.maxRssKiB[Panel]).constData(), median(o.save).constData(),
+            worst(o.save).constData(), median(o.remove).constData(), worst(o.remove).constData());
+    }
+    std::printf("\nStart-up: whole process until the first paint, median of %d runs of each "
+                "program, taking turns; MiB: peak resident memory. Save and Remove: %d runs "
+                "each, in process.\n",
+                options.startupRuns, options.operationRuns);
+    for (int plans : options.sizes) {
+        if (!operations.at(plans).problem.isEmpty())
+            std::printf("With %d plans: %s.\n", plans, qPrintable(operations.at(plans).problem));
+    }
+}
+
+void quietMessages(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 } // namespace
 
@@ -113,11 +169,12 @@ int main(int argc, char *argv[])
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     // Whole processes first, while this process has no threads to fork.
+    const char *const programs[StartupProgramCount] = {BENCH_BARE_PROGRAM, BENCH_FORM_PROGRAM,
+                                                       BENCH_PANEL_PROGRAM};
     std::map<int, StartupRow> startup;
     for (int plans : options.sizes) {
         std::fprintf(stderr, "start-up with %d plans...\n", plans);
-        startup[plans] =
-            measureStartup(plans, options.startupRuns, BENCH_BARE_PROGRAM, BENCH_PANEL_PROGRAM);
+        startup[plans] = measureStartup(plans, options.startupRuns, programs);
     }
 
     QApplication app(argc, argv);
@@ -129,30 +186,7 @@ int main(int argc, char *argv[])
         operations[plans] = measureOperations(plans, options.operationRuns);
     }
 
-    std::printf("| plans | bare start ms | panel start ms | ratio | bare MiB | panel MiB "
-                "| Save median ms | Save worst ms | Remove median ms | Remove worst ms |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-    for (int plans : options.sizes) {
-        const StartupRow &s = startup[plans];
-        const OperationsRow &o = operations[plans];
-        const QByteArray ratio = s.bare.ok && s.panel.ok
-            ? QByteArray::number(s.panel.medianMs / s.bare.medianMs, 'f', 2)
-            : QByteArrayLiteral("-");
-        std::printf(
-            "| %d | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", plans,
-            cell(s.bare, s.bare.medianMs).constData(), cell(s.panel, s.panel.medianMs).constData(),
-            ratio.constData(), mib(s.bareRssKiB).constData(), mib(s.panelRssKiB).constData(),
-            cell(o.save, o.save.medianMs).constData(), cell(o.save, o.save.worstMs).constData(),
-            cell(o.remove, o.remove.medianMs).constData(),
-            cell(o.remove, o.remove.worstMs).constData());
-    }
-    std::printf("\nStart-up: median of %d runs of each program, alternating. "
-                "Save and Remove: %d runs each.\n",
-                options.startupRuns, options.operationRuns);
-    for (int plans : options.sizes) {
-        if (!operations[plans].problem.isEmpty())
-            std::printf("With %d plans: %s.\n", plans, qPrintable(operations[plans].problem));
-    }
+    printTable(options, startup, operations);
     printTargets(startup, operations);
     return 0;
 }

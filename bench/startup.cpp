@@ -86,7 +86,7 @@ ProcessRun runProgramOnce(const char *program, int timeoutSeconds)
     return run;
 }
 
-StartupRow measureStartup(int plans, int runs, const char *bareProgram, const char *panelProgram)
+StartupRow measureStartup(int plans, int runs, const char *const (&programs)[StartupProgramCount])
 {
     StartupRow row;
     const Workspace workspace(libraryWithPlans(plans));
@@ -94,24 +94,20 @@ StartupRow measureStartup(int plans, int runs, const char *bareProgram, const ch
         return row;
     constexpr int timeoutSeconds = 60;
     // One unmeasured start of each warms the file cache.
-    runProgramOnce(bareProgram, timeoutSeconds);
-    runProgramOnce(panelProgram, timeoutSeconds);
+    for (const char *program : programs)
+        runProgramOnce(program, timeoutSeconds);
 
-    std::vector<double> bareMs;
-    std::vector<double> panelMs;
-    bool bareOk = true;
-    bool panelOk = true;
+    std::vector<double> ms[StartupProgramCount];
+    bool ok[StartupProgramCount] = {true, true, true};
     for (int i = 0; i < runs; ++i) {
-        const ProcessRun bare = runProgramOnce(bareProgram, timeoutSeconds);
-        const ProcessRun panel = runProgramOnce(panelProgram, timeoutSeconds);
-        bareOk = bareOk && bare.ok;
-        panelOk = panelOk && panel.ok;
-        bareMs.push_back(bare.ms);
-        panelMs.push_back(panel.ms);
-        row.bareRssKiB = std::max(row.bareRssKiB, bare.maxRssKiB);
-        row.panelRssKiB = std::max(row.panelRssKiB, panel.maxRssKiB);
+        for (int p = 0; p < StartupProgramCount; ++p) {
+            const ProcessRun run = runProgramOnce(programs[p], timeoutSeconds);
+            ok[p] = ok[p] && run.ok;
+            ms[p].push_back(run.ms);
+            row.maxRssKiB[p] = std::max(row.maxRssKiB[p], run.maxRssKiB);
+        }
     }
-    row.bare = summarize(bareMs, bareOk);
-    row.panel = summarize(panelMs, panelOk);
+    for (int p = 0; p < StartupProgramCount; ++p)
+        row.time[p] = summarize(ms[p], ok[p]);
     return row;
 }
