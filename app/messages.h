@@ -20,6 +20,15 @@ inline const QString fileMissingTitle = QStringLiteral("File Missing");
 inline const QString templateMissingText = QStringLiteral("cannot locate installed file.");
 inline const QString templateOpenFailedText = QStringLiteral("cannot locate installed file:\r\n");
 inline const QString fileReadingErrorTitle = QStringLiteral("File Reading Error");
+// Only regular files of a sane size are read as templates.
+inline const QString notRegularFileText = QStringLiteral("not a regular file");
+inline const QString templateTooLargeText =
+    QStringLiteral("The plan template is larger than 16 MiB and cannot be a plan template.");
+inline QString placeholderMissingText(const QString &placeholder, const QString &templatePath)
+{
+    return QStringLiteral("The plan template %1 lacks the placeholder %2.")
+        .arg(templatePath, placeholder);
+}
 
 // Parameter checks, in the order they run
 inline const QString parameterErrorTitle = QStringLiteral("Parameter Setting Error");

@@ -1,0 +1,214 @@
+// The composer's rules without a window: template choice outside the table,
+// the plan-name check, the parameter checks and placeholder replacement.
+
+#include "app/messages.h"
+#include "composer/plantemplate.h"
+
+#include <QtTest>
+
+namespace {
+
+const QByteArray allPlaceholders = QByteArrayLiteral(
+    "s=??SourceName\r\nid=??SchemaId\r\nmode=??outputmode\r\nw=??windowSize\r\n"
+    "sl=??slideSize\r\nr=??rangeThreshold\r\nc=??countThreshold\r\n");
+
+const PlanParameters defaults{QStringLiteral("1000"), QStringLiteral("100"),
+                              QStringLiteral("0.02"), QStringLiteral("10")};
+
+} // namespace
+
+class TestPlanTemplate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void templateChoiceOutsideTable();
+    void planName_data();
+    void planName();
+    void everyUnicodeSpaceIsRefused();
+    void parameters_data();
+    void parameters();
+    void replacement();
+    void substitution();
+    void substitutionRefusals();
+};
+
+// The three rows are checked end to end, through the plans they produce.
+void TestPlanTemplate::templateChoiceOutsideTable()
+{
+    for (const int index : {-1, 3}) {
+        const TemplateChoice noSum = templateChoice(index, false);
+        QCOMPARE(noSum.fileName, QStringLiteral("_no_sum.txt"));
+        QVERIFY(!noSum.schemaId);
+        QCOMPARE(templateChoice(index, true).fileName, QStringLiteral("_sum.txt"));
+    }
+}
+
+void TestPlanTemplate::planName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("problem");
+    const int none = int(PlanNameProblem::None);
+    const int special = int(PlanNameProblem::SpecialCharacter);
+    const int notPlain = int(PlanNameProblem::NotPlain);
+
+    QTest::newRow("suggested") << "ORCL_no_Evo_no_Sum.txt" << none;
+    QTest::newRow("other punctuation") << "a-b_c+d(1)[2]{3}~,;='.txt" << none;
+    for (const char c : QByteArrayLiteral("!@#$%^&*"))
+        QTest::newRow(qPrintable(QStringLiteral("special %1").arg(c)))
+            << QStringLiteral("a%1b").arg(c) << special;
+    QTest::newRow("tab") << "a\tb" << special;
+    QTest::newRow("line end") << "a\r\nb" << special;
+    QTest::newRow("no-break space") << QStringLiteral("a\u00a0b") << special;
+    QTest::newRow("special before slash") << "a\tb/c" << special;
+    // Path characters, NUL, other scripts and the accepted odd names: see the
+    // Save tests.
+    QTest::newRow("slash") << "sub/x" << notPlain;
+    QTest::newRow("beyond the BMP") << QStringLiteral("a\U0001F600") << notPlain;
+#ifdef Q_OS_WIN
+    QTest::newRow("drive") << "c:x" << notPlain;
+#endif
+}
+
+void TestPlanTemplate::planName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, problem);
+    QCOMPARE(int(planNameProblem(name)), problem);
+}
+
+void TestPlanTemplate::everyUnicodeSpaceIsRefused()
+{
+    for (char16_t u = 1; u < 0xffff; ++u) {
+        const QChar c(u);
+        if (c.isSpace())
+            QVERIFY2(planNameProblem(QString(c)) == PlanNameProblem::SpecialCharacter,
+                     qPrintable(QString::number(u, 16)));
+    }
+}
+
+void TestPlanTemplate::parameters_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("slide");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("problem"); // empty: accepted
+
+    const QString numbers = Msg::onlyNumbersText;
+    const QString slide = Msg::slideBelowWindowText;
+    const QString positive = Msg::sizesPositiveText;
+    const QString range = Msg::rangeBoundsText;
+    const QString countBelow = Msg::countBelowWindowText;
+    const QString countPositive = Msg::countPositiveText;
+
+    QTest::newRow("defaults") << "1000" << "100" << "0.02" << "10" << QString();
+    QTest::newRow("just below the bounds") << "100" << "99" << "1" << "99" << QString();
+    QTest::newRow("range 0") << "100" << "10" << "0" << "10" << QString();
+    QTest::newRow("smallest sizes") << "2" << "1" << "0.5" << "1" << QString();
+
+    // Check a
+    QTest::newRow("letters") << "abc" << "100" << "0.02" << "10" << numbers;
+    QTest::newRow("fraction") << "1.5" << "1" << "0.02" << "1" << numbers;
+    QTest::newRow("empty window") << "" << "100" << "0.02" << "10" << numbers;
+    QTest::newRow("empty count") << "1000" << "100" << "0.02" << "" << numbers;
+    QTest::newRow("empty range") << "1000" << "100" << "" << "10" << numbers;
+    QTest::newRow("beyond 32 bits") << "2147483648" << "100" << "0.02" << "10" << numbers;
+    QTest::newRow("hexadecimal") << "0x10" << "1" << "0.02" << "1" << numbers;
+    QTest::newRow("ideographic space") << "1000" << QStringLiteral("\u3000" "100") << "0.02"
+                                       << "10" << numbers;
+    QTest::newRow("a runs first") << "0" << "0" << "2" << "x" << numbers;
+
+    // Check b before c: equality fails
+    QTest::newRow("slide equals window") << "100" << "100" << "0.02" << "10" << slide;
+    QTest::newRow("slide above window") << "100" << "101" << "0.02" << "10" << slide;
+    QTest::newRow("both zero") << "0" << "0" << "0.02" << "10" << slide;
+    QTest::newRow("largest int") << "2147483647" << "2147483647" << "0.02" << "1" << slide;
+
+    // Check c
+    QTest::newRow("slide zero") << "5" << "0" << "0.02" << "1" << positive;
+    QTest::newRow("both negative") << "-1" << "-5" << "0.02" << "1" << positive;
+
+    // Check d: bounds included, NaN and infinities refused
+    QTest::newRow("range above 1") << "100" << "10" << "1.5" << "10" << range;
+    QTest::newRow("range below 0") << "100" << "10" << "-0.1" << "10" << range;
+    QTest::newRow("range nan") << "100" << "10" << "nan" << "10" << range;
+    QTest::newRow("range inf") << "100" << "10" << "inf" << "10" << range;
+    QTest::newRow("range -inf") << "100" << "10" << "-inf" << "10" << range;
+
+    // Checks e and f
+    QTest::newRow("count equals window") << "100" << "10" << "0.02" << "100" << countBelow;
+    QTest::newRow("count zero") << "1000" << "100" << "0.02" << "0" << countPositive;
+    QTest::newRow("count negative") << "1000" << "100" << "0.02" << "-3" << countPositive;
+}
+
+void TestPlanTemplate::parameters()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, slide);
+    QFETCH(QString, range);
+    QFETCH(QString, count);
+    QFETCH(QString, problem);
+    QCOMPARE(parameterProblem({window, slide, range, count}).value_or(QString()), problem);
+}
+
+void TestPlanTemplate::replacement()
+{
+    // First occurrence only; longer and shorter values move the rest.
+    QByteArray text = QByteArrayLiteral("a=??windowSize;b=??windowSize");
+    QVERIFY(replaceFirst(text, "??windowSize", QStringLiteral("1")));
+    QCOMPARE(text, QByteArrayLiteral("a=1;b=??windowSize"));
+    QVERIFY(replaceFirst(text, "??windowSize", QStringLiteral("a much longer value")));
+    QCOMPARE(text, QByteArrayLiteral("a=1;b=a much longer value"));
+
+    // Values go in as Latin-1.
+    text = QByteArrayLiteral("[??SchemaId]");
+    QVERIFY(replaceFirst(text, "??SchemaId", QStringLiteral("\u00e9")));
+    QCOMPARE(text, QByteArray("[\xe9]"));
+
+    // An absent placeholder or a position outside the text damages nothing.
+    text = QByteArrayLiteral("no placeholder");
+    QVERIFY(!replaceFirst(text, "??SchemaId", QStringLiteral("x")));
+    replaceAt(text, -1, 10, QStringLiteral("x"));
+    replaceAt(text, text.size() - 2, 10, QStringLiteral("x"));
+    QCOMPARE(text, QByteArrayLiteral("no placeholder"));
+}
+
+void TestPlanTemplate::substitution()
+{
+    QByteArray text = QByteArrayLiteral("\r\n") + allPlaceholders + "??windowSize\r\n";
+    const SubstitutionResult result = substitutePlan(
+        text, {QStringLiteral("RealEarthquake"), QStringLiteral("23"), true, defaults});
+    QVERIFY(result.done());
+    QCOMPARE(text, QByteArrayLiteral("\r\ns=RealEarthquake\r\nid=23\r\nmode=1\r\nw=1000\r\n"
+                                     "sl=100\r\nr=0.02\r\nc=10\r\n??windowSize\r\n"));
+}
+
+void TestPlanTemplate::substitutionRefusals()
+{
+    const PlanInputs inputs{QStringLiteral("RealTraffic"), QStringLiteral("20"), false,
+                            {QStringLiteral("100"), QStringLiteral("100"), QStringLiteral("0.1"),
+                             QStringLiteral("1")}};
+
+    // Refused parameters: only the source has been filled in.
+    QByteArray text = allPlaceholders;
+    SubstitutionResult result = substitutePlan(text, inputs);
+    QCOMPARE(result.parameterProblem.value_or(QString()), Msg::slideBelowWindowText);
+    QByteArray expected = allPlaceholders;
+    expected.replace("??SourceName", "RealTraffic");
+    QCOMPARE(text, expected);
+
+    // A template without one of the seven is left untouched, whatever the
+    // parameters.
+    for (const QByteArray &placeholder : planPlaceholders()) {
+        QByteArray lacking = allPlaceholders;
+        lacking.replace(placeholder, "");
+        text = lacking;
+        result = substitutePlan(text, inputs);
+        QCOMPARE(result.missingPlaceholder.value_or(QByteArray()), placeholder);
+        QCOMPARE(text, lacking);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestPlanTemplate)
+#include "tst_plantemplate.moc"
