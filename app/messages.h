@@ -58,5 +58,9 @@ inline const QString libraryNotLoadedText = QStringLiteral(
 
 // Engine launch
 inline const QString launchFailedTitle = QStringLiteral("Launch Failed");
+inline QString launchFailedText(const QString &program, const QString &error)
+{
+    return QStringLiteral("The engine program %1 could not be started:\r\n%2").arg(program, error);
+}
 
 } // namespace Msg

@@ -1,5 +1,7 @@
 #include "launcher/enginepaths.h"
 
+#include <QDir>
+
 namespace {
 
 const QString kSourceFolder = QStringLiteral("../torvik_stream_gen_engine/");
@@ -53,4 +55,10 @@ const QVector<EngineSpec> &engineTable()
          QStringLiteral("query engine started")},
     };
     return table;
+}
+
+EngineLocation locateEngine(const EngineSpec &engine, const QDir &panelDir)
+{
+    return {QDir::cleanPath(panelDir.absoluteFilePath(engine.folder)),
+            QDir::cleanPath(panelDir.absoluteFilePath(engine.program))};
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+class QDir;
+
 namespace EnginePaths {
 
 QString queryEngineFolder(); // "../torvik_stream_query_engine/"
@@ -30,3 +32,14 @@ struct EngineSpec
 
 // Source, visual and query engine, in the order they are started.
 const QVector<EngineSpec> &engineTable();
+
+// An engine's folder and program as absolute paths. They are resolved against
+// the panel's own directory: a relative program path would otherwise be taken
+// relative to the new working folder on some platforms.
+struct EngineLocation
+{
+    QString workingFolder;
+    QString program;
+};
+
+EngineLocation locateEngine(const EngineSpec &engine, const QDir &panelDir);
