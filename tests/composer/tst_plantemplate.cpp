@@ -105,16 +105,13 @@ void TestPlanTemplate::parameters_data()
     QTest::newRow("defaults") << "1000" << "100" << "0.02" << "10" << QString();
     QTest::newRow("just below the bounds") << "100" << "99" << "1" << "99" << QString();
     QTest::newRow("range 0") << "100" << "10" << "0" << "10" << QString();
-    QTest::newRow("smallest sizes") << "2" << "1" << "0.5" << "1" << QString();
 
     // Check a
     QTest::newRow("letters") << "abc" << "100" << "0.02" << "10" << numbers;
     QTest::newRow("fraction") << "1.5" << "1" << "0.02" << "1" << numbers;
     QTest::newRow("empty window") << "" << "100" << "0.02" << "10" << numbers;
     QTest::newRow("empty count") << "1000" << "100" << "0.02" << "" << numbers;
-    QTest::newRow("empty range") << "1000" << "100" << "" << "10" << numbers;
     QTest::newRow("beyond 32 bits") << "2147483648" << "100" << "0.02" << "10" << numbers;
-    QTest::newRow("hexadecimal") << "0x10" << "1" << "0.02" << "1" << numbers;
     QTest::newRow("ideographic space") << "1000" << QStringLiteral("\u3000" "100") << "0.02"
                                        << "10" << numbers;
     QTest::newRow("a runs first") << "0" << "0" << "2" << "x" << numbers;
@@ -123,23 +120,19 @@ void TestPlanTemplate::parameters_data()
     QTest::newRow("slide equals window") << "100" << "100" << "0.02" << "10" << slide;
     QTest::newRow("slide above window") << "100" << "101" << "0.02" << "10" << slide;
     QTest::newRow("both zero") << "0" << "0" << "0.02" << "10" << slide;
-    QTest::newRow("largest int") << "2147483647" << "2147483647" << "0.02" << "1" << slide;
 
     // Check c
     QTest::newRow("slide zero") << "5" << "0" << "0.02" << "1" << positive;
-    QTest::newRow("both negative") << "-1" << "-5" << "0.02" << "1" << positive;
 
     // Check d: bounds included, NaN and infinities refused
     QTest::newRow("range above 1") << "100" << "10" << "1.5" << "10" << range;
     QTest::newRow("range below 0") << "100" << "10" << "-0.1" << "10" << range;
     QTest::newRow("range nan") << "100" << "10" << "nan" << "10" << range;
     QTest::newRow("range inf") << "100" << "10" << "inf" << "10" << range;
-    QTest::newRow("range -inf") << "100" << "10" << "-inf" << "10" << range;
 
     // Checks e and f
     QTest::newRow("count equals window") << "100" << "10" << "0.02" << "100" << countBelow;
     QTest::newRow("count zero") << "1000" << "100" << "0.02" << "0" << countPositive;
-    QTest::newRow("count negative") << "1000" << "100" << "0.02" << "-3" << countPositive;
 }
 
 void TestPlanTemplate::parameters()
