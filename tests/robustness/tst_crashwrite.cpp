@@ -1,0 +1,120 @@
+// Sudden death while the library is being written: a helper saves and removes
+// plans in a loop and is killed (SIGKILL) at random moments. After every kill
+// the library file must be one complete version and every plan it lists
+// complete; no half-written copy may lie where the query engine reads.
+
+#include "robustness.h"
+#include "testsupport.h"
+
+#include "app/mainwin.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+using namespace Robust;
+
+namespace {
+
+const int kMaxKills = 200;
+const qint64 kMaxMilliseconds = 60 * 1000;
+const QByteArray kLibrary = QByteArrayLiteral(
+    "# Query engine library\r\n# kept by the panel\r\nNumberOfQueriesInLibrary =0");
+
+// The plan that Save writes in the start state, as the helper writes it.
+QByteArray referencePlan()
+{
+    Workspace ws;
+    BoxCatcher boxes;
+    MainWin window;
+    Panel(window).save(QStringLiteral("reference.txt"));
+    return readBytes(ws.planPath(QStringLiteral("reference.txt")));
+}
+
+bool startHelper(QProcess &helper, const QString &panelDir)
+{
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    helper.start(QStringLiteral(PANEL_CHURN), {panelDir});
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 20000) {
+        if (helper.canReadLine())
+            return helper.readLine().trimmed() == "ready";
+        if (!helper.waitForReadyRead(1000) && helper.state() == QProcess::NotRunning)
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestCrashWrite : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killedWhileWriting();
+};
+
+void TestCrashWrite::killedWhileWriting()
+{
+    const QByteArray plan = referencePlan();
+    QVERIFY(!plan.isEmpty());
+    Workspace ws(kLibrary);
+    QVERIFY(ws.isValid());
+    const QByteArray head = parseLibrary(kLibrary).head;
+    const QRegularExpression helperName(QStringLiteral("^p\\d+_\\d+\\.txt$"));
+    QSet<QByteArray> versions;
+    QStringList strayFiles;
+    int kills = 0;
+    QElapsedTimer elapsed;
+    elapsed.start();
+
+    while (kills < kMaxKills && elapsed.elapsed() < kMaxMilliseconds) {
+        QProcess helper;
+        QVERIFY2(startHelper(helper, ws.panelDir()), helper.readAll().constData());
+        QThread::msleep(QRandomGenerator::global()->bounded(1, 60));
+        QVERIFY2(helper.state() == QProcess::Running, helper.readAll().constData());
+        helper.kill();
+        QVERIFY(helper.waitForFinished(10000));
+        ++kills;
+
+        const QByteArray bytes = ws.libraryBytes();
+        const LibraryImage library = parseLibrary(bytes);
+        const QString where = QStringLiteral("after kill %1: ").arg(kills);
+        QVERIFY2(library.wellFormed, qPrintable(where + library.problem));
+        QCOMPARE(library.head, head);
+        QSet<QByteArray> unique;
+        for (const QByteArray &name : library.names) {
+            QVERIFY2(helperName.match(QString::fromLatin1(name)).hasMatch(),
+                     qPrintable(where + QString::fromLatin1(name)));
+            QVERIFY2(readBytes(ws.planPath(QString::fromLatin1(name))) == plan,
+                     qPrintable(where + "incomplete plan " + QString::fromLatin1(name)));
+            unique.insert(name);
+        }
+        QCOMPARE(unique.size(), library.names.size());
+        versions.insert(bytes);
+
+        // The engine reads demo.qe_config only; any other file that looks
+        // like a library is a hazard, a leftover of another name is litter.
+        const QStringList entries = QDir(ws.queryEngineDir()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString &entry : entries) {
+            QVERIFY2(entry == QLatin1String("demo.qe_config") || !entry.endsWith(".qe_config"),
+                     qPrintable(where + entry));
+            if (entry != QLatin1String("demo.qe_config") && !strayFiles.contains(entry))
+                strayFiles << entry;
+        }
+    }
+    qInfo("%d kills in %lld ms, %lld library versions seen, %lld stray files left: %s", kills,
+          static_cast<long long>(elapsed.elapsed()), static_cast<long long>(versions.size()),
+          static_cast<long long>(strayFiles.size()), qPrintable(strayFiles.join(u' ')));
+    // The helper must have got past its first writes, or nothing was proved.
+    QVERIFY2(versions.size() > 2, "the helper never changed the library");
+}
+
+QTEST_MAIN(TestCrashWrite)
+#include "tst_crashwrite.moc"
