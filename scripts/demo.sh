@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Builds the panel, lays out a demo workspace beside it and starts it there.
+#
+#   scripts/demo.sh [WORKSPACE]
+#
+# WORKSPACE (or the variable STREAM_PANEL_DEMO; default ~/stream-panel-demo)
+# receives, when missing:
+#   stream_panel/                   the panel, started with this as its current directory
+#   torvik_stream_gen_engine/       stand-in source engine
+#   plotmir_qt_stream/              stand-in visual engine
+#   torvik_stream_query_engine/     stand-in query engine, template/ with the four
+#                                   plan templates, an empty queryplan/ and demo.qe_config
+# An existing library file, plans, templates or engines are never overwritten;
+# only the panel program itself is refreshed.
+#
+# Without a display ($DISPLAY and $WAYLAND_DISPLAY empty) the panel runs under
+# Xvfb: a screenshot is saved as WORKSPACE/screenshot.png and the panel is ended
+# after DEMO_SECONDS seconds (default 10; 0 keeps it running until Ctrl-C).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+workspace="${1:-${STREAM_PANEL_DEMO:-$HOME/stream-panel-demo}}"
+jobs="${JOBS:-$(nproc)}"
+build="$root/build"
+
+exe=""
+case "$(uname -s)" in
+    MINGW* | MSYS* | CYGWIN*) exe=".exe" ;;
+esac
+
+# The engines' folders and program names, as the panel's engine table has them.
+engines=(
+    "torvik_stream_gen_engine/torvik_stream_source_engine"
+    "plotmir_qt_stream/Plotmir"
+    "torvik_stream_query_engine/torvik_stream_query_engine"
+)
+
+"$root/scripts/install-deps.sh"
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build" -j "$jobs" --target stream_panel standin_engine
+
+# ---- workspace ----
+mkdir -p "$workspace"
+workspace="$(cd "$workspace" && pwd)"
+demo="$root/demo/workspace"
+query="$workspace/torvik_stream_query_engine"
+
+mkdir -p "$workspace/stream_panel" "$query/template" "$query/queryplan"
+install -m 755 "$build/stream_panel$exe" "$workspace/stream_panel/stream_panel$exe"
+for template in "$demo/torvik_stream_query_engine/template/"*; do
+    target="$query/template/$(basename "$template")"
+    [ -e "$target" ] || cp "$template" "$target"
+done
+[ -e "$query/demo.qe_config" ] || cp "$demo/torvik_stream_query_engine/demo.qe_config" "$query/"
+for engine in "${engines[@]}"; do
+    target="$workspace/$engine$exe"
+    mkdir -p "$(dirname "$target")"
+    [ -e "$target" ] || install -m 755 "$build/tools/standin_engine/standin_engine$exe" "$target"
+done
+
+echo
+echo "demo workspace: $workspace"
+echo "panel folder:   $workspace/stream_panel (its current directory)"
+echo "engines log to: engine.log in each engine folder"
+echo
+
+cd "$workspace/stream_panel"
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    exec "./stream_panel$exe"
+fi
+
+# ---- no display: run under Xvfb and prove it with a screenshot ----
+seconds="${DEMO_SECONDS:-10}"
+echo "No display found (\$DISPLAY and \$WAYLAND_DISPLAY are empty): running the panel under Xvfb."
+
+run_headless()
+{
+    local shot="$1" seconds="$2"
+    ./stream_panel &
+    local panel=$!
+    local window=""
+    for _ in $(seq 50); do
+        window="$(xwininfo -root -tree 2>/dev/null | awk '/"MainWin"/ { print $1; exit }')"
+        [ -n "$window" ] && break
+        sleep 0.2
+    done
+    sleep 1 # let the first paint finish
+    if [ -n "$window" ]; then
+        import -window "$window" "$shot"
+    else
+        import -window root -trim "$shot"
+    fi
+    echo "screenshot of the panel: $shot"
+    if [ "$seconds" -gt 0 ]; then
+        echo "the panel ends in $seconds seconds (DEMO_SECONDS=0 keeps it running)"
+        sleep "$seconds"
+        kill "$panel" 2>/dev/null || true
+    else
+        echo "the panel runs until Ctrl-C"
+    fi
+    wait "$panel" || true
+}
+
+xvfb-run -a -s "-screen 0 800x700x24" \
+    bash -c "$(declare -f run_headless); run_headless \"\$@\"" _ "$workspace/screenshot.png" "$seconds"

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and showing the panel
+# need, and only those that are missing. Safe to run again: when everything is
+# there it changes nothing and needs no network.
+set -euo pipefail
+
+# The one list of packages. Add new ones here, one per line.
+packages=(
+    cmake
+    g++
+    make
+    qt6-base-dev
+    qt6-base-dev-tools
+    libgl-dev
+    fonts-dejavu-core   # without a font the window shows no text
+    xvfb                # a display for machines without one
+    xauth               # needed by xvfb-run
+    x11-utils           # xwininfo: finds the window for the screenshot
+    imagemagick         # import: takes the screenshot
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status="$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)"
+    if [ "$status" != "install ok installed" ]; then
+        missing+=("$package")
+    fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+    echo "install-deps: all ${#packages[@]} packages are installed"
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
