@@ -56,7 +56,8 @@ private:
     // Library (library)
     void loadLibrary();
     void registerPlan();
-    bool writeLibraryFile();
+    // A registration shows its failure in a box; a removal only logs it.
+    bool writeLibraryFile(bool showFailure);
 
     std::unique_ptr<Ui_MainWin> ui;
     QProcess *sourceProcess; // children of the window; the newest launch
