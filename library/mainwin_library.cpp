@@ -32,10 +32,13 @@ std::optional<QString> readLibraryBytes(QFile &file, QByteArray &bytes)
         return Msg::libraryTooLargeText;
     if (!file.open(QIODevice::ReadOnly))
         return file.errorString(); // a real attempt: a missing file says so
-    // Bounded even if the file grows or is swapped after the check above.
+    // Bounded even if the file grows or is swapped after the check above;
+    // a chunk of the expected size reads a real file in one go.
+    const qint64 chunkSize = qBound<qint64>(4096, info.size() + 1, LibraryText::maxFileSize + 1);
     bytes.clear();
     while (bytes.size() <= LibraryText::maxFileSize) {
-        const QByteArray chunk = file.read(LibraryText::maxFileSize + 1 - bytes.size());
+        const QByteArray chunk =
+            file.read(qMin(chunkSize, LibraryText::maxFileSize + 1 - bytes.size()));
         if (chunk.isEmpty())
             break;
         bytes += chunk;
