@@ -17,6 +17,8 @@ packages=(
     xauth               # needed by xvfb-run
     x11-utils           # xwininfo: finds the window for the screenshot
     imagemagick         # import: takes the screenshot
+    clang-format        # scripts/check-format.sh, part of the test command
+    dpkg-dev            # dpkg-shlibdeps: the Debian package's dependencies (cpack)
 )
 
 missing=()
