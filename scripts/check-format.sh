@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that every C++ source of the panel follows .clang-format.
-# Usage: scripts/check-format.sh        (prints the offending lines, exits 1)
+# Usage: scripts/check-format.sh        (names the files that differ, exits 1)
 #        scripts/check-format.sh --fix  (reformats the files in place)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,5 +19,11 @@ if [[ ${1:-} == --fix ]]; then
     "$format" -i "${files[@]}"
     exit 0
 fi
-"$format" --dry-run --Werror "${files[@]}"
+if ! report="$("$format" --dry-run --Werror "${files[@]}" 2>&1)"; then
+    # One line per file; `clang-format --dry-run FILE` shows the places.
+    echo "$report" | grep -oE '^[^:]+\.(cpp|h):' | sed 's/:$//' | sort -u | sed 's/^/  /' >&2
+    echo "check-format: the files above differ from .clang-format;" \
+        "scripts/check-format.sh --fix reformats them" >&2
+    exit 1
+fi
 echo "check-format: ${#files[@]} files follow .clang-format"

@@ -39,6 +39,7 @@ unit_tests()
 
 # One line per step; add new steps here.
 run_step "build and CTest suite" unit_tests
+run_step "code format" "$root/scripts/check-format.sh"
 
 echo
 echo "==== summary"
