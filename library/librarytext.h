@@ -20,9 +20,9 @@ constexpr qint64 maxFileSize = 16 * 1024 * 1024;
 // dropping the names.
 enum class LayoutProblem {
     None,
-    NoKey,          // the key is nowhere in the text
-    NoSeparator,    // no "=" on the key's line
-    BareLineFeed,   // a line from the key on ends in "\n" without "\r"
+    NoKey,        // the key is nowhere in the text
+    NoSeparator,  // no "=" on the key's line
+    BareLineFeed, // a line from the key on ends in "\n" without "\r"
 };
 
 struct Library

@@ -99,8 +99,8 @@ void MainWin::loadLibrary()
     qDebug() << "names " << planNames;
     if (!library.countMatchesNames()) {
         // Every write stores the number of names, so hold that from now on.
-        qWarning() << "library count" << library.count << "differs from its"
-                   << planNames.size() << "names; the names' number will be written";
+        qWarning() << "library count" << library.count << "differs from its" << planNames.size()
+                   << "names; the names' number will be written";
         planCount = planNames.size();
     }
 

@@ -31,22 +31,21 @@ void TestLibraryText::parse_data()
 
     const QByteArray preamble = "# engine\r\n# library\n\r\n";
     QTest::newRow("preamble of several lines, bare line feed in it")
-        << preamble + "NumberOfQueriesInLibrary=2\r\nplanA\r\nplanB" << LayoutProblem::None
-        << 47 << 48 << 2 << QStringList{"planA", "planB"};
+        << preamble + "NumberOfQueriesInLibrary=2\r\nplanA\r\nplanB" << LayoutProblem::None << 47
+        << 48 << 2 << QStringList{"planA", "planB"};
     QTest::newRow("blanks around the separator")
         << QByteArray("NumberOfQueriesInLibrary  = 1 \r\nplanA") << LayoutProblem::None << 27 << 30
         << 1 << QStringList{"planA"};
     QTest::newRow("ends after the count") << QByteArray("NumberOfQueriesInLibrary=0")
                                           << LayoutProblem::None << 25 << -1 << 0 << QStringList{};
-    QTest::newRow("count line end last")
-        << QByteArray("NumberOfQueriesInLibrary=0\r\n") << LayoutProblem::None << 25 << 26 << 0
-        << QStringList{""};
+    QTest::newRow("count line end last") << QByteArray("NumberOfQueriesInLibrary=0\r\n")
+                                         << LayoutProblem::None << 25 << 26 << 0 << QStringList{""};
     QTest::newRow("trailing line end, blanks, empty name, Latin-1")
         << QByteArray("NumberOfQueriesInLibrary=3\r\n a b \r\n\r\ncaf\xe9\r\n")
         << LayoutProblem::None << 25 << 26 << 3 << QStringList{" a b ", "", "caf\u00e9", ""};
-    QTest::newRow("count not a number") << QByteArray("NumberOfQueriesInLibrary=x2\r\na\r\nb")
-                                        << LayoutProblem::None << 25 << 27 << 0
-                                        << QStringList{"a", "b"};
+    QTest::newRow("count not a number")
+        << QByteArray("NumberOfQueriesInLibrary=x2\r\na\r\nb") << LayoutProblem::None << 25 << 27
+        << 0 << QStringList{"a", "b"};
     QTest::newRow("first key counts")
         << QByteArray("NumberOfQueriesInLibrary=1\r\nNumberOfQueriesInLibrary=5")
         << LayoutProblem::None << 25 << 26 << 1 << QStringList{"NumberOfQueriesInLibrary=5"};
@@ -55,15 +54,15 @@ void TestLibraryText::parse_data()
     QTest::newRow("separator on the next line")
         << QByteArray("NumberOfQueriesInLibrary\r\n=1\r\na") << LayoutProblem::NoSeparator << -1
         << -1 << 0 << QStringList{};
-    QTest::newRow("no separator at all") << QByteArray("NumberOfQueriesInLibrary 1")
-                                         << LayoutProblem::NoSeparator << -1 << -1 << 0
-                                         << QStringList{};
+    QTest::newRow("no separator at all")
+        << QByteArray("NumberOfQueriesInLibrary 1") << LayoutProblem::NoSeparator << -1 << -1 << 0
+        << QStringList{};
     QTest::newRow("bare line feed after the key")
         << QByteArray("NumberOfQueriesInLibrary=2\r\na\nb") << LayoutProblem::BareLineFeed << -1
         << -1 << 0 << QStringList{};
-    QTest::newRow("edited on Linux") << QByteArray("NumberOfQueriesInLibrary=1\na")
-                                     << LayoutProblem::BareLineFeed << -1 << -1 << 0
-                                     << QStringList{};
+    QTest::newRow("edited on Linux")
+        << QByteArray("NumberOfQueriesInLibrary=1\na") << LayoutProblem::BareLineFeed << -1 << -1
+        << 0 << QStringList{};
 }
 
 void TestLibraryText::parse()
@@ -89,10 +88,11 @@ void TestLibraryText::rebuildKeepsEverythingBeforeTheCount_data()
     QByteArray nineText = "# pre\r\nNumberOfQueriesInLibrary =9";
     for (const QString &name : nine)
         nineText += "\r\n" + name.toLatin1();
-    QTest::newRow("9 rises to 10") << nineText << (nine + QStringList{"p10"})
-                                   << nineText.replace("=9", "=10") + "\r\np10";
+    QTest::newRow("9 rises to 10")
+        << nineText << (nine + QStringList{"p10"}) << nineText.replace("=9", "=10") + "\r\np10";
     QTest::newRow("trimmed Latin-1, empty names kept")
-        << QByteArray("#\r\nNumberOfQueriesInLibrary=  7\r\nold") << QStringList{" caf\u00e9 ", "", "b"}
+        << QByteArray("#\r\nNumberOfQueriesInLibrary=  7\r\nold")
+        << QStringList{" caf\u00e9 ", "", "b"}
         << QByteArray("#\r\nNumberOfQueriesInLibrary=3\r\ncaf\xe9\r\n\r\nb");
     QTest::newRow("empty library ends after the count")
         << QByteArray("NumberOfQueriesInLibrary=1\r\na") << QStringList{}

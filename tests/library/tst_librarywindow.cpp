@@ -72,11 +72,12 @@ public:
     {
         if (geteuid() != 0)
             return;
-        nftw(root.toLocal8Bit().constData(),
-             [](const char *path, const struct stat *, int, FTW *) {
-                 return lchown(path, nobody, nobody);
-             },
-             16, FTW_PHYS);
+        nftw(
+            root.toLocal8Bit().constData(),
+            [](const char *path, const struct stat *, int, FTW *) {
+                return lchown(path, nobody, nobody);
+            },
+            16, FTW_PHYS);
         switched = setresgid(nobody, nobody, 0) == 0 && setresuid(nobody, nobody, 0) == 0;
     }
     ~AsOrdinaryUser()
@@ -184,15 +185,19 @@ void TestLibraryWindow::failedLoad_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("text");
-    QTest::newRow("missing") << "missing" << "No such file or directory";
-    QTest::newRow("unreadable") << "unreadable" << "Permission denied";
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("unreadable") << "unreadable"
+                                << "Permission denied";
     QTest::newRow("folder") << "folder" << Msg::libraryNotRegularText;
     QTest::newRow("named pipe") << "fifo" << Msg::libraryNotRegularText;
     QTest::newRow("link to /dev/zero") << "zero" << Msg::libraryNotRegularText;
     QTest::newRow("over 16 MiB") << "huge" << Msg::libraryTooLargeText;
     QTest::newRow("no key") << "NumberOfQueries=1\r\na" << Msg::libraryNoKeyText;
-    QTest::newRow("no separator") << "NumberOfQueriesInLibrary 1\r\na" << Msg::libraryNoSeparatorText;
-    QTest::newRow("edited on Linux") << "NumberOfQueriesInLibrary=2\na\nb" << Msg::libraryBareLineFeedText;
+    QTest::newRow("no separator") << "NumberOfQueriesInLibrary 1\r\na"
+                                  << Msg::libraryNoSeparatorText;
+    QTest::newRow("edited on Linux")
+        << "NumberOfQueriesInLibrary=2\na\nb" << Msg::libraryBareLineFeedText;
 }
 
 void TestLibraryWindow::failedLoad()
@@ -261,8 +266,8 @@ void TestLibraryWindow::registration_data()
         << key + "many\r\na\r\nb\r\nc" << key + "4\r\na\r\nb\r\nc\r\nnew"
         << QStringList{"a", "b", "c", "new"} << true;
     QTest::newRow("blanks and trailing line end, Latin-1 kept")
-        << key + "1\r\n caf\xe9 \r\n" << key + "3\r\ncaf\xe9\r\n\r\nnew"
-        << QStringList{" caf\u00e9 ", "", "new"} << true;
+        << key + "1\r\n caf\xe9 \r\n"
+        << key + "3\r\ncaf\xe9\r\n\r\nnew" << QStringList{" caf\u00e9 ", "", "new"} << true;
 }
 
 void TestLibraryWindow::registration()
@@ -295,11 +300,10 @@ void TestLibraryWindow::removal_data()
     QTest::newRow("middle") << abc << 1 << QStringList{"a", "c"} << QStringList{"a", "c"};
     QTest::newRow("last") << abc << 2 << QStringList{"a", "b"} << QStringList{"a", "b"};
     QTest::newRow("only") << QStringList{"a"} << 0 << QStringList{} << QStringList{};
-    QTest::newRow("duplicated name") << QStringList{"a", "b", "a"} << 2 << QStringList{"a", "b"}
-                                     << QStringList{"b"};
-    QTest::newRow("blanks around, Latin-1")
-        << QStringList{" b ", "caf\u00e9"} << 0 << QStringList{"caf\u00e9"}
-        << QStringList{"caf\u00e9"};
+    QTest::newRow("duplicated name")
+        << QStringList{"a", "b", "a"} << 2 << QStringList{"a", "b"} << QStringList{"b"};
+    QTest::newRow("blanks around, Latin-1") << QStringList{" b ", "caf\u00e9"} << 0
+                                            << QStringList{"caf\u00e9"} << QStringList{"caf\u00e9"};
 }
 
 void TestLibraryWindow::removal()
@@ -317,8 +321,9 @@ void TestLibraryWindow::removal()
     QCOMPARE(rows(w), expectedRows);
     QCOMPARE(ws.libraryBytes(), libraryOf(expectedRows));
     QTEST(ws.planFiles(), "expectedPlanFiles");
-    QCOMPARE(log.lines(), (QStringList{"num before remove:  " + QString::number(names.size()),
-                                       "after  " + QString::number(names.size() - 1)}));
+    QCOMPARE(log.lines(),
+             (QStringList{"num before remove:  " + QString::number(names.size()),
+                          "after  " + QString::number(names.size() - 1)}));
     QVERIFY(boxes.boxes().isEmpty());
 }
 
@@ -348,8 +353,8 @@ void TestLibraryWindow::hostileNamesNeverLeaveThePlanFolder()
 {
     Workspace probe;
     const QString outside = probe.root() + "/outside";
-    const QStringList names{"../victim", "..\\victim", outside, ".", "..", "", "   ",
-                            "ctl\x01", QString(300, 'n'), "link", "caf\u00e9"};
+    const QStringList names{"../victim", "..\\victim", outside,           ".",    "..",       "",
+                            "   ",       "ctl\x01",    QString(300, 'n'), "link", "caf\u00e9"};
     Workspace ws(libraryOf(names));
     writeBytes(outside, "keep");
     writeBytes(ws.queryEngineDir() + "/victim", "keep");
@@ -383,8 +388,9 @@ void TestLibraryWindow::registrationFailures()
     }
     QCOMPARE(boxes.boxes().size(), 1);
     const SeenBox box = boxes.boxes().at(0);
-    QCOMPARE(box.title, failure == Failure::WriteFails ? Msg::libraryWriteErrorTitle
-                                                       : Msg::libraryOpenErrorTitle);
+    QCOMPARE(box.title,
+             failure == Failure::WriteFails ? Msg::libraryWriteErrorTitle
+                                            : Msg::libraryOpenErrorTitle);
     if (failure == Failure::Missing)
         QCOMPARE(box.text, QStringLiteral("No such file or directory"));
     if (failure == Failure::WriteFails)
