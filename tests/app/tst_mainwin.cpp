@@ -12,8 +12,7 @@ namespace {
 
 const char *const kMine = "mine.txt";
 
-template<typename T = QWidget>
-T *part(const MainWin &w, const char *name)
+template<typename T = QWidget> T *part(const MainWin &w, const char *name)
 {
     auto *found = w.findChild<T *>(QLatin1String(name));
     if (!found)
@@ -240,17 +239,26 @@ void TestMainWin::formTextsAndStartState()
     QCOMPARE(w.size(), QSize(673, 616));
 
     const std::pair<const char *, const char *> texts[] = {
-        {"groupBox", "Select Data Source"},   {"groupBox_2", "Config Query Plan"},
-        {"rbt_noEvo", "No Evolution"},        {"rbt_evo", "Evolution"},
+        {"groupBox", "Select Data Source"},
+        {"groupBox_2", "Config Query Plan"},
+        {"rbt_noEvo", "No Evolution"},
+        {"rbt_evo", "Evolution"},
         {"groupBox_3", "Query Plan Parameters"},
-        {"label", "Window Size: "},           {"editWindowSize", "1000"},
-        {"label_2", "Slide Size: "},          {"editSlideSize", "100"},
-        {"label_3", "Range Threshold: "},     {"label_4", "Count Threshold: "},
-        {"editCountThres", "10"},             {"editRangeThres", "0.02"},
+        {"label", "Window Size: "},
+        {"editWindowSize", "1000"},
+        {"label_2", "Slide Size: "},
+        {"editSlideSize", "100"},
+        {"label_3", "Range Threshold: "},
+        {"label_4", "Count Threshold: "},
+        {"editCountThres", "10"},
+        {"editRangeThres", "0.02"},
         {"cbox_sum", "With summarization and matching"},
-        {"label_5", "Save Quey Plan As: "},   {"pbt_save", "Save"},
-        {"groupBox_4", "Manage Query Plans"}, {"pbt_refresh", "Refresh"},
-        {"pbt_remove", "Remove"},             {"pbt_launch", "Launch Stream Engine"},
+        {"label_5", "Save Quey Plan As: "},
+        {"pbt_save", "Save"},
+        {"groupBox_4", "Manage Query Plans"},
+        {"pbt_refresh", "Refresh"},
+        {"pbt_remove", "Remove"},
+        {"pbt_launch", "Launch Stream Engine"},
         {"lEditSaveFileName", "ORCL_no_Evo_no_Sum.txt"},
     };
     for (const auto &[name, text] : texts) {
@@ -290,12 +298,17 @@ void TestMainWin::metaObjectTable()
     QCOMPARE(meta.classInfoCount(), meta.classInfoOffset());
 
     const std::pair<const char *, const char *> table[] = {
-        {"sigUpdateAllViews()", ""},   {"onListSelected(QModelIndex)", ""},
-        {"updateAllViews()", ""},      {"onSave()", ""},
-        {"onRefresh()", ""},           {"onRemove()", ""},
+        {"sigUpdateAllViews()", ""},
+        {"onListSelected(QModelIndex)", ""},
+        {"updateAllViews()", ""},
+        {"onSave()", ""},
+        {"onRefresh()", ""},
+        {"onRemove()", ""},
         {"dataSourceSwitched(int)", "index"},
-        {"onRbtEvo(bool)", ""},        {"onRbtNoEvo()", ""},
-        {"onCBox(bool)", ""},          {"onLaunchClicked()", ""},
+        {"onRbtEvo(bool)", ""},
+        {"onRbtNoEvo()", ""},
+        {"onCBox(bool)", ""},
+        {"onLaunchClicked()", ""},
     };
     QCOMPARE(meta.methodCount() - meta.methodOffset(), int(std::size(table)));
     for (int i = 0; i < int(std::size(table)); ++i) {
@@ -326,16 +339,16 @@ void TestMainWin::connections()
                                 &MainWin::onListSelected));
     QVERIFY(QObject::disconnect(button("pbt_refresh"), &QAbstractButton::clicked, &w,
                                 &MainWin::onRefresh));
-    QVERIFY(QObject::disconnect(button("pbt_save"), &QAbstractButton::clicked, &w,
-                                &MainWin::onSave));
+    QVERIFY(
+        QObject::disconnect(button("pbt_save"), &QAbstractButton::clicked, &w, &MainWin::onSave));
     QVERIFY(QObject::disconnect(button("pbt_remove"), &QAbstractButton::clicked, &w,
                                 &MainWin::onRemove));
-    QVERIFY(QObject::disconnect(button("rbt_evo"), &QAbstractButton::clicked, &w,
-                                &MainWin::onRbtEvo));
+    QVERIFY(
+        QObject::disconnect(button("rbt_evo"), &QAbstractButton::clicked, &w, &MainWin::onRbtEvo));
     QVERIFY(QObject::disconnect(button("rbt_noEvo"), &QAbstractButton::clicked, &w,
                                 &MainWin::onRbtNoEvo));
-    QVERIFY(QObject::disconnect(button("cbox_sum"), &QAbstractButton::clicked, &w,
-                                &MainWin::onCBox));
+    QVERIFY(
+        QObject::disconnect(button("cbox_sum"), &QAbstractButton::clicked, &w, &MainWin::onCBox));
     QVERIFY(QObject::disconnect(button("pbt_launch"), &QAbstractButton::clicked, &w,
                                 &MainWin::onLaunchClicked));
     QVERIFY(incomingSenders(w).isEmpty());
@@ -351,30 +364,37 @@ void TestMainWin::planOptions_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("words");
 
-    QTest::newRow("traffic") << "1" << "Traffic_no_Evo_no_Sum.txt" << QStringList{"traffic "};
-    QTest::newRow("earthquake") << "2" << "Earthquake_no_Evo_no_Sum.txt"
-                                << QStringList{"earthquake "};
-    QTest::newRow("back to ORCL") << "1 0" << "ORCL_no_Evo_no_Sum.txt"
-                                  << QStringList{"traffic ", "ORCL "};
-    QTest::newRow("evolution") << "evo" << "ORCL_Evo_no_Sum.txt" << QStringList();
-    QTest::newRow("evolution again rewrites") << "evo type evo" << "ORCL_Evo_no_Sum.txt"
-                                              << QStringList();
-    QTest::newRow("no evolution") << "evo noevo" << "ORCL_no_Evo_no_Sum.txt" << QStringList();
-    QTest::newRow("summarization") << "sum" << "ORCL_no_Evo_with_Sum.txt" << QStringList();
-    QTest::newRow("summarization off") << "sum sum" << "ORCL_no_Evo_no_Sum.txt" << QStringList();
-    QTest::newRow("everything on") << "1 evo sum" << "Traffic_Evo_with_Sum.txt"
-                                   << QStringList{"traffic "};
-    QTest::newRow("options survive a switch") << "evo sum 2" << "Earthquake_Evo_with_Sum.txt"
-                                              << QStringList{"earthquake "};
-    QTest::newRow("switch replaces a typed name") << "type 1" << "Traffic_no_Evo_no_Sum.txt"
-                                                  << QStringList{"traffic "};
-    QTest::newRow("option replaces a typed name") << "type sum" << "ORCL_no_Evo_with_Sum.txt"
-                                                  << QStringList();
-    QTest::newRow("emptied box keeps the source") << "2 type clear"
-                                                  << "Earthquake_no_Evo_no_Sum.txt"
-                                                  << QStringList{"earthquake "};
-    QTest::newRow("index outside the table") << "1 evo type bad" << "Traffic_Evo_no_Sum.txt"
-                                             << QStringList{"traffic "};
+    QTest::newRow("traffic") << "1"
+                             << "Traffic_no_Evo_no_Sum.txt" << QStringList{"traffic "};
+    QTest::newRow("earthquake") << "2"
+                                << "Earthquake_no_Evo_no_Sum.txt" << QStringList{"earthquake "};
+    QTest::newRow("back to ORCL") << "1 0"
+                                  << "ORCL_no_Evo_no_Sum.txt" << QStringList{"traffic ", "ORCL "};
+    QTest::newRow("evolution") << "evo"
+                               << "ORCL_Evo_no_Sum.txt" << QStringList();
+    QTest::newRow("evolution again rewrites") << "evo type evo"
+                                              << "ORCL_Evo_no_Sum.txt" << QStringList();
+    QTest::newRow("no evolution") << "evo noevo"
+                                  << "ORCL_no_Evo_no_Sum.txt" << QStringList();
+    QTest::newRow("summarization") << "sum"
+                                   << "ORCL_no_Evo_with_Sum.txt" << QStringList();
+    QTest::newRow("summarization off") << "sum sum"
+                                       << "ORCL_no_Evo_no_Sum.txt" << QStringList();
+    QTest::newRow("everything on") << "1 evo sum"
+                                   << "Traffic_Evo_with_Sum.txt" << QStringList{"traffic "};
+    QTest::newRow("options survive a switch")
+        << "evo sum 2"
+        << "Earthquake_Evo_with_Sum.txt" << QStringList{"earthquake "};
+    QTest::newRow("switch replaces a typed name")
+        << "type 1"
+        << "Traffic_no_Evo_no_Sum.txt" << QStringList{"traffic "};
+    QTest::newRow("option replaces a typed name") << "type sum"
+                                                  << "ORCL_no_Evo_with_Sum.txt" << QStringList();
+    QTest::newRow("emptied box keeps the source")
+        << "2 type clear"
+        << "Earthquake_no_Evo_no_Sum.txt" << QStringList{"earthquake "};
+    QTest::newRow("index outside the table") << "1 evo type bad"
+                                             << "Traffic_Evo_no_Sum.txt" << QStringList{"traffic "};
 }
 
 void TestMainWin::planOptions()
