@@ -16,18 +16,23 @@ build="$root/build/asan"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 
-# Reports go to files as well as failing the process, so that a report from a
-# child whose output a test does not show is still seen here.
+# Memory and leak reports go to files as well as failing the process, so that
+# a report from a child whose output a test does not show is still seen here.
+# (Undefined behaviour always halts the process that has it, and its report
+# stays on that process's standard error.) Some tests run as an unprivileged
+# user, hence a folder that everyone may write.
 logdir="$build/sanitizer-logs"
 rm -rf "$logdir"
 mkdir -p "$logdir"
+chmod 1777 "$logdir"
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:log_path=$logdir/asan"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$logdir/ubsan"
 export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0"
 
 status=0
-ctest --test-dir "$build" --output-on-failure --no-tests=error --timeout 600 -j "$jobs" || status=$?
+ctest --test-dir "$build" --output-on-failure --no-tests=error --timeout 600 -j "$jobs" \
+    2>&1 | tee "$build/ctest.log" || status=$?
 
 if compgen -G "$logdir/*" > /dev/null; then
     echo "sanitizer reports:" >&2

@@ -30,6 +30,12 @@ const QString kSaved = QStringLiteral("<saved>");
 
 enum class Hostile { OverCap, Huge, Pipe, DevZero };
 
+} // namespace
+
+Q_DECLARE_METATYPE(Hostile)
+
+namespace {
+
 void makeHostile(const QString &path, Hostile kind)
 {
     QFile::remove(path);
@@ -54,10 +60,10 @@ void makeHostile(const QString &path, Hostile kind)
 void addHostileRows()
 {
     QTest::addColumn<Hostile>("kind");
-    QTest::newRow("one byte over the cap") << Hostile::OverCap << "";
-    QTest::newRow("huge") << Hostile::Huge << "";
-    QTest::newRow("named pipe") << Hostile::Pipe << "";
-    QTest::newRow("link to /dev/zero") << Hostile::DevZero << "";
+    QTest::newRow("one byte over the cap") << Hostile::OverCap;
+    QTest::newRow("huge") << Hostile::Huge;
+    QTest::newRow("named pipe") << Hostile::Pipe;
+    QTest::newRow("link to /dev/zero") << Hostile::DevZero;
 }
 
 void checkOutsideUnchanged(const TreeImage &before, const QString &root)
@@ -80,8 +86,6 @@ void checkLibrary(const Workspace &ws)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(Hostile)
 
 class TestHostile : public QObject
 {
