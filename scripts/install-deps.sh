@@ -19,6 +19,9 @@ packages=(
     imagemagick         # import: takes the screenshot
     clang-format        # scripts/check-format.sh, part of the test command
     dpkg-dev            # dpkg-shlibdeps: the Debian package's dependencies (cpack)
+    clang               # the fuzz targets (scripts/fuzz.sh)
+    libclang-rt-14-dev  # libFuzzer and clang's sanitizer runtimes
+    llvm                # llvm-symbolizer: source lines in sanitizer reports
 )
 
 missing=()

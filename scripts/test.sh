@@ -40,6 +40,8 @@ unit_tests()
 # One line per step; add new steps here.
 run_step "build and CTest suite" unit_tests
 run_step "code format" "$root/scripts/check-format.sh"
+run_step "sanitizer suite" "$root/scripts/test-sanitizers.sh"
+run_step "fuzzing, about a minute per target" "$root/scripts/fuzz.sh"
 
 echo
 echo "==== summary"
