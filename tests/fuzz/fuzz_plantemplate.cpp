@@ -78,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!(ok[0] && ok[1] && ok[2] && ok[3]) || !(slide >= 1 && slide < window)
         || !(range >= 0.0 && range <= 1.0) || !(count >= 1 && count < window))
         fail("parameters out of range were accepted");
-    for (const QString *value : {&inputs.parameters.windowSize, &inputs.parameters.slideSize,
-                                 &inputs.parameters.rangeThreshold,
-                                 &inputs.parameters.countThreshold}) {
+    for (const QString *value :
+         {&inputs.parameters.windowSize, &inputs.parameters.slideSize,
+          &inputs.parameters.rangeThreshold, &inputs.parameters.countThreshold}) {
         if (QString::fromLatin1(value->toLatin1()) != *value)
             fail("an accepted parameter does not survive Latin-1");
     }

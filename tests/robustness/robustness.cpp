@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QListView>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -116,8 +116,7 @@ Watchdog::~Watchdog()
 
 Panel::Panel(MainWin &window)
     : window(window)
-{
-}
+{ }
 
 void Panel::save(const QString &planName)
 {
@@ -171,8 +170,7 @@ LibraryImage parseLibrary(const QByteArray &bytes)
         return image;
     }
     image.head = bytes.left(equals + 1);
-    const QByteArray countText =
-        bytes.mid(equals + 1, lineEnd < 0 ? -1 : lineEnd - equals - 1);
+    const QByteArray countText = bytes.mid(equals + 1, lineEnd < 0 ? -1 : lineEnd - equals - 1);
     bool digits = !countText.isEmpty();
     for (const char c : countText)
         digits = digits && c >= '0' && c <= '9';
@@ -198,7 +196,8 @@ LibraryImage parseLibrary(const QByteArray &bytes)
         }
     }
     if (image.count != image.names.size()) {
-        image.problem = QStringLiteral("count %1 with %2 names").arg(image.count).arg(image.names.size());
+        image.problem =
+            QStringLiteral("count %1 with %2 names").arg(image.count).arg(image.names.size());
         return image;
     }
     image.wellFormed = true;
@@ -225,9 +224,9 @@ TreeImage treeImage(const QString &root)
             image.insert(relative, "<large " + QByteArray::number(info.size()) + '>');
         else {
             QFile file(path);
-            image.insert(relative, file.open(QIODevice::ReadOnly)
-                                       ? file.readAll()
-                                       : QByteArrayLiteral("<unreadable>"));
+            image.insert(relative,
+                         file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                        : QByteArrayLiteral("<unreadable>"));
         }
     }
     return image;

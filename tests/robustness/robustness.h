@@ -79,8 +79,8 @@ private:
 struct LibraryImage
 {
     bool wellFormed = false;
-    QString problem;  // why it is not, for the failure message
-    QByteArray head;  // preamble, key and separator up to and including "="
+    QString problem; // why it is not, for the failure message
+    QByteArray head; // preamble, key and separator up to and including "="
     int count = -1;
     QList<QByteArray> names;
 };

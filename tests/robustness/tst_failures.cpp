@@ -40,8 +40,8 @@ void checkBox(const SeenBox &box, const QString &title, const QString &textStart
 void checkUnchanged(const TreeImage &before, const QString &root,
                     const QStringList &allowedToChange = {})
 {
-    const QStringList changed =
-        treeDifferences(without(before, allowedToChange), without(treeImage(root), allowedToChange));
+    const QStringList changed = treeDifferences(without(before, allowedToChange),
+                                                without(treeImage(root), allowedToChange));
     QVERIFY2(changed.isEmpty(), qPrintable(changed.join(u'\n')));
 }
 
@@ -51,8 +51,8 @@ void setMode(const QString &path, QFile::Permissions mode)
 }
 
 const QFile::Permissions kReadOnlyFile = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-const QFile::Permissions kReadOnlyFolder = kReadOnlyFile | QFile::ExeOwner | QFile::ExeGroup
-    | QFile::ExeOther;
+const QFile::Permissions kReadOnlyFolder =
+    kReadOnlyFile | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
 
 } // namespace
 
@@ -79,9 +79,12 @@ void TestFailures::libraryUnreadableAtStart_data()
 {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("textStart");
-    QTest::newRow("missing") << "missing" << "No such file or directory";
-    QTest::newRow("folder in its place") << "folder" << "";
-    QTest::newRow("unreadable") << "unreadable" << "";
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("folder in its place") << "folder"
+                                         << "";
+    QTest::newRow("unreadable") << "unreadable"
+                                << "";
 }
 
 // The window still opens, Save writes nothing, Remove does nothing, and the
@@ -133,7 +136,8 @@ void TestFailures::libraryNotWritable()
     QFETCH(bool, folderReadOnly);
     if (privileged())
         QSKIP("root writes every file");
-    const QByteArray library = QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=1\r\nold.txt");
+    const QByteArray library =
+        QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=1\r\nold.txt");
     Workspace ws(library);
     QVERIFY(ws.isValid());
     writeBytes(ws.planPath(QStringLiteral("old.txt")), QByteArrayLiteral("old plan"));
@@ -320,7 +324,8 @@ void TestFailures::engineProgramUnusable()
     Workspace ws;
     QVERIFY(ws.isValid());
     QVERIFY(ws.installStandInEngines());
-    const QString program = QDir(ws.panelDir()).absoluteFilePath(engineTable().at(position).program);
+    const QString program =
+        QDir(ws.panelDir()).absoluteFilePath(engineTable().at(position).program);
     if (missing)
         QVERIFY(QFile::remove(program));
     else

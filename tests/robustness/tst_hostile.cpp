@@ -239,10 +239,19 @@ void TestHostile::hostileNamesInLibrary()
     for (const QString &victim : victims)
         writeBytes(ws.root() + u'/' + victim, "victim");
     QVERIFY(QFile::link(ws.root() + QStringLiteral("/outside/a"), ws.planPath("escape")));
-    const QList<QByteArray> names{
-        "../demo.qe_config", "../template/dim_3_no_sum.txt", "../../outside/a",
-        "..\\..\\outside\\b", (ws.root() + QStringLiteral("/outside/c")).toLatin1(),
-        ".", "..", "   ", "", "escape", "\x01\x1b", QByteArray(300, 'x'), "plain.txt"};
+    const QList<QByteArray> names{"../demo.qe_config",
+                                  "../template/dim_3_no_sum.txt",
+                                  "../../outside/a",
+                                  "..\\..\\outside\\b",
+                                  (ws.root() + QStringLiteral("/outside/c")).toLatin1(),
+                                  ".",
+                                  "..",
+                                  "   ",
+                                  "",
+                                  "escape",
+                                  "\x01\x1b",
+                                  QByteArray(300, 'x'),
+                                  "plain.txt"};
     QByteArray library = kLibraryHead + QByteArray::number(names.size());
     for (const QByteArray &name : names)
         library += "\r\n" + name;
