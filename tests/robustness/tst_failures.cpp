@@ -63,6 +63,7 @@ class TestFailures : public QObject
 private slots:
     void libraryUnreadableAtStart_data();
     void libraryUnreadableAtStart();
+    void libraryDeletedWhileRunning();
     void libraryNotWritable_data();
     void libraryNotWritable();
     void planWriteCutShort();
@@ -120,6 +121,28 @@ void TestFailures::libraryUnreadableAtStart()
     panel.remove();
     QCOMPARE(boxes.boxes().size(), 1);
     checkUnchanged(before, ws.root());
+}
+
+// Deleted behind the panel's back: never created again, and a removal that
+// cannot reach it deletes no plan file.
+void TestFailures::libraryDeletedWhileRunning()
+{
+    Workspace ws(QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=1\r\nold.txt"));
+    QVERIFY(ws.isValid());
+    writeBytes(ws.planPath(QStringLiteral("old.txt")), QByteArrayLiteral("old plan"));
+    BoxCatcher boxes;
+    MainWin window;
+    Panel panel(window);
+    QVERIFY(QFile::remove(ws.libraryPath()));
+    const TreeImage before = treeImage(ws.root());
+
+    panel.save(kDefaultPlan);
+    QCOMPARE(boxes.boxes().size(), 1);
+    checkBox(boxes.boxes().at(0), Msg::libraryOpenErrorTitle, QStringLiteral("No such file"));
+    QVERIFY(panel.select(0));
+    panel.remove();
+    QCOMPARE(boxes.boxes().size(), 1);
+    checkUnchanged(before, ws.root(), {kPlanFolder + u'/' + kDefaultPlan});
 }
 
 void TestFailures::libraryNotWritable_data()
