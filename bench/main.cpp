@@ -21,7 +21,7 @@ namespace {
 struct Options
 {
     std::vector<int> sizes{0, 1000, 10000, 100000};
-    int startupRuns = 15;
+    int startupRuns = 21;
     int operationRuns = 25;
 };
 
