@@ -44,7 +44,7 @@ ProcessRun measureInHelper(const char *program, int timeoutSeconds)
         return run;
     alarm(static_cast<unsigned>(timeoutSeconds));
     int status = 0;
-    pid_t waited = waitpid(child, &status, 0);
+    const pid_t waited = waitpid(child, &status, 0);
     if (waited < 0 && errno == EINTR) {
         // Still running: most likely stuck in a message box.
         kill(child, SIGKILL);
