@@ -188,5 +188,18 @@ int main(int argc, char *argv[])
 
     printTable(options, startup, operations);
     printTargets(startup, operations);
+
+    // A missed target is a finding; a run that did not complete is a fault
+    // of the panel or of the benchmark.
+    for (int plans : options.sizes) {
+        const StartupRow &s = startup.at(plans);
+        const OperationsRow &o = operations.at(plans);
+        for (const Summary &time : s.time) {
+            if (!time.ok)
+                return 1;
+        }
+        if (!o.save.ok || !o.remove.ok || !o.problem.isEmpty())
+            return 1;
+    }
     return 0;
 }
