@@ -30,11 +30,11 @@ namespace {
 // templates and the stand-in engine, which lie wherever the tree was cloned.
 bool nobodyReachesTestFiles(uid_t nobody, gid_t nobodyGroup)
 {
-    if (setegid(nobodyGroup) != 0 || seteuid(nobody) != 0)
-        return false;
-    const bool reaches = eaccess(PANEL_DEMO_DIR, R_OK | X_OK) == 0
+    const bool switched = setegid(nobodyGroup) == 0 && seteuid(nobody) == 0;
+    const bool reaches = switched && eaccess(PANEL_DEMO_DIR, R_OK | X_OK) == 0
         && eaccess(PANEL_STANDIN_ENGINE, R_OK | X_OK) == 0;
-    return seteuid(0) == 0 && setegid(0) == 0 && reaches;
+    const bool restored = seteuid(0) == 0 && setegid(0) == 0;
+    return restored && reaches;
 }
 
 } // namespace
