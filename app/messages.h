@@ -29,6 +29,12 @@ inline QString placeholderMissingText(const QString &placeholder, const QString 
     return QStringLiteral("The plan template %1 lacks the placeholder %2.")
         .arg(templatePath, placeholder);
 }
+inline QString placeholderJoinedText(const QString &placeholder, const QString &templatePath)
+{
+    return QStringLiteral("In the plan template %1 a filled-in value joins the text beside it "
+                          "into another %2, so the template cannot be filled in safely.")
+        .arg(templatePath, placeholder);
+}
 
 // Parameter checks, in the order they run
 inline const QString parameterErrorTitle = QStringLiteral("Parameter Setting Error");

@@ -59,6 +59,11 @@ void showError(const QString &title, const QString &text)
     QMessageBox::critical(nullptr, title, text);
 }
 
+QString templatePath(const TemplateChoice &choice)
+{
+    return EnginePaths::templateFolder() + choice.fileName;
+}
+
 // A dangling symbolic link, a folder, "." and ".." all count as taken.
 bool planPathTaken(const QString &path)
 {
@@ -89,7 +94,7 @@ bool MainWin::readPlanTemplate()
     if (choice.schemaId)
         schemaId = *choice.schemaId;
 
-    const QString path = EnginePaths::templateFolder() + choice.fileName;
+    const QString path = templatePath(choice);
     qDebug() << path;
     QFile templateFile(path);
     const bool exists = templateFile.exists();
@@ -135,6 +140,7 @@ bool MainWin::readPlanTemplate()
 
 bool MainWin::substituteParameters()
 {
+    const QByteArray original = planText;
     const QByteArray &sourcePlaceholder = planPlaceholders()[0];
     replacePlaceholder(planText, QString::fromLatin1(sourcePlaceholder), sourceRef,
                        int(planText.indexOf(sourcePlaceholder)));
@@ -151,6 +157,17 @@ bool MainWin::substituteParameters()
         return false;
     }
     fillSettings(planText, schemaId, withEvo, parameters);
+    // Searching from the start after each replacement would take a placeholder
+    // that a value formed with its neighbours for the real one, which would
+    // then stay in the plan.
+    if (const auto joined = joinedPlaceholder(original, planText)) {
+        const TemplateChoice choice =
+            templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
+        showError(Msg::fileReadingErrorTitle,
+                  Msg::placeholderJoinedText(QString::fromLatin1(*joined),
+                                             templatePath(choice)));
+        return false;
+    }
     return true;
 }
 

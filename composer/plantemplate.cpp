@@ -138,6 +138,15 @@ bool replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString
     return true;
 }
 
+std::optional<QByteArray> joinedPlaceholder(const QByteArray &original, const QByteArray &filled)
+{
+    for (const QByteArray &placeholder : planPlaceholders()) {
+        if (filled.count(placeholder) != original.count(placeholder) - 1)
+            return placeholder;
+    }
+    return std::nullopt;
+}
+
 void fillSettings(QByteArray &text, const QString &schemaId, bool withEvo,
                   const PlanParameters &parameters)
 {
@@ -160,9 +169,12 @@ SubstitutionResult substitutePlan(QByteArray &text, const PlanInputs &inputs)
     result.missingPlaceholder = missingPlaceholder(text);
     if (result.missingPlaceholder)
         return result;
+    const QByteArray original = text;
     replaceFirst(text, planPlaceholders()[0], inputs.sourceRef);
     result.parameterProblem = parameterProblem(inputs.parameters);
-    if (!result.parameterProblem)
-        fillSettings(text, inputs.schemaId, inputs.withEvo, inputs.parameters);
+    if (result.parameterProblem)
+        return result;
+    fillSettings(text, inputs.schemaId, inputs.withEvo, inputs.parameters);
+    result.joinedPlaceholder = joinedPlaceholder(original, text);
     return result;
 }

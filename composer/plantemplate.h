@@ -47,6 +47,11 @@ void replaceAt(QByteArray &text, qsizetype position, qsizetype length, const QSt
 // Replaces the first occurrence of a placeholder; false when there is none.
 bool replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString &value);
 
+// The first placeholder whose number of occurrences did not drop by exactly
+// one from the template as read: a value that joined the text beside it into
+// a new placeholder, which a later search would take for the real one.
+std::optional<QByteArray> joinedPlaceholder(const QByteArray &original, const QByteArray &filled);
+
 // Fills the six placeholders after "??SourceName" once the parameters passed.
 void fillSettings(QByteArray &text, const QString &schemaId, bool withEvo,
                   const PlanParameters &parameters);
@@ -60,12 +65,14 @@ struct PlanInputs
 };
 
 // The whole substitution of a template. On a missing placeholder the text is
-// untouched; on refused parameters only "??SourceName" has been replaced.
+// untouched; on refused parameters only "??SourceName" has been replaced; a
+// joined placeholder refuses the filled-in text, which must not be written.
 struct SubstitutionResult
 {
     std::optional<QByteArray> missingPlaceholder;
     std::optional<QString> parameterProblem;
-    bool done() const { return !missingPlaceholder && !parameterProblem; }
+    std::optional<QByteArray> joinedPlaceholder;
+    bool done() const { return !missingPlaceholder && !parameterProblem && !joinedPlaceholder; }
 };
 
 SubstitutionResult substitutePlan(QByteArray &text, const PlanInputs &inputs);

@@ -191,6 +191,16 @@ void TestPlanTemplate::substitutionRefusals()
     expected.replace("??SourceName", "RealTraffic");
     QCOMPARE(text, expected);
 
+    // A value that joins the text before it into another placeholder: a search
+    // from the start would fill that one and leave the real one in the plan.
+    text = QByteArrayLiteral("??SchemaI??SourceName ??SchemaId ??outputmode ??windowSize "
+                             "??slideSize ??rangeThreshold ??countThreshold");
+    result = substitutePlan(text, {QStringLiteral("data/ORCL.txt"), QStringLiteral("1"), false,
+                                   {QStringLiteral("1000"), QStringLiteral("100"),
+                                    QStringLiteral("0.02"), QStringLiteral("10")}});
+    QCOMPARE(result.joinedPlaceholder.value_or(QByteArray()), QByteArrayLiteral("??SchemaId"));
+    QVERIFY(!result.done());
+
     // A template without one of the seven is left untouched, whatever the
     // parameters.
     for (const QByteArray &placeholder : planPlaceholders()) {
