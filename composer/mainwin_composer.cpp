@@ -4,6 +4,7 @@
 #include "app/mainwin.h"
 
 #include "app/messages.h"
+#include "app/writeerror.h"
 #include "composer/planoptions.h"
 #include "composer/plantemplate.h"
 #include "launcher/enginepaths.h"
@@ -194,9 +195,8 @@ bool MainWin::writeQueryPlan()
             showError(Msg::fileOpenFailedTitle, planFile->errorString());
         return false;
     }
-    // QFile buffers: a full disk shows only when the bytes are flushed.
-    if (planFile->write(planText) != planText.size() || !planFile->flush()) {
-        const QString error = planFile->errorString();
+    QString error;
+    if (!writeAllBytes(*planFile, planText, error)) {
         planFile->close();
         planFile->remove();
         showError(Msg::fileWriteFailedTitle, error);
