@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "launcher/enginepaths.h"
 #include "library/librarytext.h"
+#include "library/planlistdelegate.h"
 #include "ui_mainwin.h"
 
 #include <QDebug>
@@ -107,6 +108,9 @@ void MainWin::loadLibrary()
     planModel = std::make_unique<QStringListModel>();
     planModel->setStringList(planNames);
     ui->listView->setModel(planModel.get());
+    // Every change of the list measures all rows again; known names are not
+    // laid out twice.
+    ui->listView->setItemDelegate(new PlanListDelegate(ui->listView));
     repaint();
 }
 
