@@ -1,5 +1,7 @@
 #include "library/librarytext.h"
 
+#include <algorithm>
+
 namespace LibraryText {
 
 namespace {
@@ -53,10 +55,22 @@ QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &na
 {
     QByteArray result = text.left(countStart);
     result += QByteArray::number(names.size());
+    // Written in place, without a temporary per name: with thousands of names
+    // this runs at every Save and Remove. A character beyond Latin-1 becomes
+    // "?", as QString::toLatin1() makes it.
+    const qsizetype head = result.size();
+    qsizetype length = head;
+    for (const QString &name : names)
+        length += lineEnd.size() + name.size();
+    result.resize(length);
+    char *const begin = result.data();
+    char *out = begin + head;
     for (const QString &name : names) {
-        result += lineEnd;
-        result += name.trimmed().toLatin1();
+        out = std::copy(lineEnd.cbegin(), lineEnd.cend(), out);
+        for (const QChar c : QStringView(name).trimmed())
+            *out++ = c.unicode() < 0x100 ? char(c.unicode()) : '?';
     }
+    result.truncate(out - begin);
     return result;
 }
 

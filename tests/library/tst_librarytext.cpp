@@ -94,6 +94,9 @@ void TestLibraryText::rebuildKeepsEverythingBeforeTheCount_data()
         << QByteArray("#\r\nNumberOfQueriesInLibrary=  7\r\nold")
         << QStringList{" caf\u00e9 ", "", "b"}
         << QByteArray("#\r\nNumberOfQueriesInLibrary=3\r\ncaf\xe9\r\n\r\nb");
+    QTest::newRow("beyond Latin-1, each UTF-16 unit becomes ?")
+        << QByteArray("NumberOfQueriesInLibrary=0") << QStringList{"\u20ac\U0001F600x\u00a0"}
+        << QByteArray("NumberOfQueriesInLibrary=1\r\n???x");
     QTest::newRow("empty library ends after the count")
         << QByteArray("NumberOfQueriesInLibrary=1\r\na") << QStringList{}
         << QByteArray("NumberOfQueriesInLibrary=0");
@@ -107,10 +110,10 @@ void TestLibraryText::rebuildKeepsEverythingBeforeTheCount()
     QCOMPARE(library.problem, LayoutProblem::None);
     const QByteArray rebuilt = LibraryText::rebuild(text, library.countStart, names);
     QTEST(rebuilt, "expected");
-    // What was written reads back as the same names, trimmed.
+    // What was written reads back as the same names, trimmed, in Latin-1.
     QStringList trimmed;
     for (const QString &name : names)
-        trimmed << name.trimmed();
+        trimmed << QString::fromLatin1(name.trimmed().toLatin1());
     QCOMPARE(LibraryText::parse(rebuilt).names, names.isEmpty() ? QStringList{} : trimmed);
 }
 
