@@ -4,6 +4,7 @@
 #include "app/mainwin.h"
 
 #include "app/messages.h"
+#include "app/writeerror.h"
 #include "launcher/enginepaths.h"
 #include "library/librarytext.h"
 #include "library/planlistdelegate.h"
@@ -151,16 +152,11 @@ bool MainWin::writeLibraryFile(bool showFailure)
             // commit() can report success after its final flush failed and
             // then replaces the file with a short copy: flush first.
             title = Msg::libraryWriteErrorTitle;
-            errno = 0;
-            if (out.write(configText) == configText.size() && out.flush()) {
+            if (writeAllBytes(out, configText, error)) {
                 if (out.commit())
                     return true;
                 error = out.errorString();
             } else {
-                // A failed flush leaves only "Unknown error" in the device;
-                // the system's reason is still in errno.
-                const int reason = errno;
-                error = reason != 0 ? qt_error_string(reason) : out.errorString();
                 out.cancelWriting();
             }
         }
