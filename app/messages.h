@@ -58,16 +58,16 @@ inline const QString fileWriteFailedTitle = QStringLiteral("File write Failed");
 inline const QString libraryOpenErrorTitle = QStringLiteral("File Open Error!");
 inline const QString libraryWriteErrorTitle = QStringLiteral("File Write Error!");
 // Save after the library file could not be read at start: no plan is written.
-inline const QString libraryNotLoadedText = QStringLiteral(
-    "The library configuration file could not be read when the panel started, "
-    "so no plan can be registered. Fix the file and restart the panel.");
+inline const QString libraryNotLoadedText =
+    QStringLiteral("The library configuration file could not be read when the panel started, "
+                   "so no plan can be registered. Fix the file and restart the panel.");
 // Library files that are read as failed loads.
 inline const QString libraryNotRegularText =
     QStringLiteral("The library configuration file is not a regular file.");
 inline const QString libraryTooLargeText =
     QStringLiteral("The library configuration file is larger than 16 MiB.");
-inline const QString libraryNoKeyText = QStringLiteral(
-    "The library configuration file has no NumberOfQueriesInLibrary line.");
+inline const QString libraryNoKeyText =
+    QStringLiteral("The library configuration file has no NumberOfQueriesInLibrary line.");
 inline const QString libraryNoSeparatorText = QStringLiteral(
     "The NumberOfQueriesInLibrary line of the library configuration file has no \"=\".");
 inline const QString libraryBareLineFeedText = QStringLiteral(

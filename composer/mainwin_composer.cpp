@@ -165,8 +165,7 @@ bool MainWin::substituteParameters()
         const TemplateChoice choice =
             templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
         showError(Msg::fileReadingErrorTitle,
-                  Msg::placeholderJoinedText(QString::fromLatin1(*joined),
-                                             templatePath(choice)));
+                  Msg::placeholderJoinedText(QString::fromLatin1(*joined), templatePath(choice)));
         return false;
     }
     return true;

@@ -24,8 +24,7 @@ constexpr std::array<TemplateRow, 3> templateRows{{
 // Whatever Latin-1 cannot hold would reach a file as "?".
 bool isLatin1(const QString &text)
 {
-    return std::all_of(text.cbegin(), text.cend(),
-                       [](QChar c) { return c.unicode() <= 0xff; });
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
 }
 
 // Characters that make the file on disk differ from the name: a path
@@ -105,9 +104,9 @@ std::optional<QString> parameterProblem(const PlanParameters &parameters)
 const std::array<QByteArray, 7> &planPlaceholders()
 {
     static const std::array<QByteArray, 7> placeholders{
-        QByteArrayLiteral("??SourceName"),   QByteArrayLiteral("??SchemaId"),
-        QByteArrayLiteral("??outputmode"),   QByteArrayLiteral("??windowSize"),
-        QByteArrayLiteral("??slideSize"),    QByteArrayLiteral("??rangeThreshold"),
+        QByteArrayLiteral("??SourceName"),     QByteArrayLiteral("??SchemaId"),
+        QByteArrayLiteral("??outputmode"),     QByteArrayLiteral("??windowSize"),
+        QByteArrayLiteral("??slideSize"),      QByteArrayLiteral("??rangeThreshold"),
         QByteArrayLiteral("??countThreshold"),
     };
     return placeholders;

@@ -53,11 +53,10 @@ void MainWin::onLaunchClicked()
             // the newest engine that did start.
             const QString error = process->errorString();
             process.reset();
-            qWarning().noquote() << "launch stopped:" << where.program
-                                 << "did not start:" << error;
-            QMessageBox::critical(nullptr, Msg::launchFailedTitle,
-                                  Msg::launchFailedText(QDir::toNativeSeparators(where.program),
-                                                        error));
+            qWarning().noquote() << "launch stopped:" << where.program << "did not start:" << error;
+            QMessageBox::critical(
+                nullptr, Msg::launchFailedTitle,
+                Msg::launchFailedText(QDir::toNativeSeparators(where.program), error));
             return;
         }
         // Earlier objects stay alive as children of the window and keep

@@ -8,12 +8,12 @@
 
 namespace {
 
-const QByteArray allPlaceholders = QByteArrayLiteral(
-    "s=??SourceName\r\nid=??SchemaId\r\nmode=??outputmode\r\nw=??windowSize\r\n"
-    "sl=??slideSize\r\nr=??rangeThreshold\r\nc=??countThreshold\r\n");
+const QByteArray allPlaceholders =
+    QByteArrayLiteral("s=??SourceName\r\nid=??SchemaId\r\nmode=??outputmode\r\nw=??windowSize\r\n"
+                      "sl=??slideSize\r\nr=??rangeThreshold\r\nc=??countThreshold\r\n");
 
-const PlanParameters defaults{QStringLiteral("1000"), QStringLiteral("100"),
-                              QStringLiteral("0.02"), QStringLiteral("10")};
+const PlanParameters defaults{QStringLiteral("1000"), QStringLiteral("100"), QStringLiteral("0.02"),
+                              QStringLiteral("10")};
 
 } // namespace
 
@@ -102,37 +102,97 @@ void TestPlanTemplate::parameters_data()
     const QString countBelow = Msg::countBelowWindowText;
     const QString countPositive = Msg::countPositiveText;
 
-    QTest::newRow("defaults") << "1000" << "100" << "0.02" << "10" << QString();
-    QTest::newRow("just below the bounds") << "100" << "99" << "1" << "99" << QString();
-    QTest::newRow("range 0") << "100" << "10" << "0" << "10" << QString();
+    QTest::newRow("defaults") << "1000"
+                              << "100"
+                              << "0.02"
+                              << "10" << QString();
+    QTest::newRow("just below the bounds") << "100"
+                                           << "99"
+                                           << "1"
+                                           << "99" << QString();
+    QTest::newRow("range 0") << "100"
+                             << "10"
+                             << "0"
+                             << "10" << QString();
 
     // Check a
-    QTest::newRow("letters") << "abc" << "100" << "0.02" << "10" << numbers;
-    QTest::newRow("fraction") << "1.5" << "1" << "0.02" << "1" << numbers;
-    QTest::newRow("empty window") << "" << "100" << "0.02" << "10" << numbers;
-    QTest::newRow("empty count") << "1000" << "100" << "0.02" << "" << numbers;
-    QTest::newRow("beyond 32 bits") << "2147483648" << "100" << "0.02" << "10" << numbers;
-    QTest::newRow("ideographic space") << "1000" << QStringLiteral("\u3000" "100") << "0.02"
+    QTest::newRow("letters") << "abc"
+                             << "100"
+                             << "0.02"
+                             << "10" << numbers;
+    QTest::newRow("fraction") << "1.5"
+                              << "1"
+                              << "0.02"
+                              << "1" << numbers;
+    QTest::newRow("empty window") << ""
+                                  << "100"
+                                  << "0.02"
+                                  << "10" << numbers;
+    QTest::newRow("empty count") << "1000"
+                                 << "100"
+                                 << "0.02"
+                                 << "" << numbers;
+    QTest::newRow("beyond 32 bits") << "2147483648"
+                                    << "100"
+                                    << "0.02"
+                                    << "10" << numbers;
+    QTest::newRow("ideographic space") << "1000"
+                                       << QStringLiteral("\u3000"
+                                                         "100")
+                                       << "0.02"
                                        << "10" << numbers;
-    QTest::newRow("a runs first") << "0" << "0" << "2" << "x" << numbers;
+    QTest::newRow("a runs first") << "0"
+                                  << "0"
+                                  << "2"
+                                  << "x" << numbers;
 
     // Check b before c: equality fails
-    QTest::newRow("slide equals window") << "100" << "100" << "0.02" << "10" << slide;
-    QTest::newRow("slide above window") << "100" << "101" << "0.02" << "10" << slide;
-    QTest::newRow("both zero") << "0" << "0" << "0.02" << "10" << slide;
+    QTest::newRow("slide equals window") << "100"
+                                         << "100"
+                                         << "0.02"
+                                         << "10" << slide;
+    QTest::newRow("slide above window") << "100"
+                                        << "101"
+                                        << "0.02"
+                                        << "10" << slide;
+    QTest::newRow("both zero") << "0"
+                               << "0"
+                               << "0.02"
+                               << "10" << slide;
 
     // Check c
-    QTest::newRow("slide zero") << "5" << "0" << "0.02" << "1" << positive;
+    QTest::newRow("slide zero") << "5"
+                                << "0"
+                                << "0.02"
+                                << "1" << positive;
 
     // Check d: bounds included, NaN and infinities refused
-    QTest::newRow("range above 1") << "100" << "10" << "1.5" << "10" << range;
-    QTest::newRow("range below 0") << "100" << "10" << "-0.1" << "10" << range;
-    QTest::newRow("range nan") << "100" << "10" << "nan" << "10" << range;
-    QTest::newRow("range inf") << "100" << "10" << "inf" << "10" << range;
+    QTest::newRow("range above 1") << "100"
+                                   << "10"
+                                   << "1.5"
+                                   << "10" << range;
+    QTest::newRow("range below 0") << "100"
+                                   << "10"
+                                   << "-0.1"
+                                   << "10" << range;
+    QTest::newRow("range nan") << "100"
+                               << "10"
+                               << "nan"
+                               << "10" << range;
+    QTest::newRow("range inf") << "100"
+                               << "10"
+                               << "inf"
+                               << "10" << range;
 
     // Checks e and f
-    QTest::newRow("count equals window") << "100" << "10" << "0.02" << "100" << countBelow;
-    QTest::newRow("count zero") << "1000" << "100" << "0.02" << "0" << countPositive;
+    QTest::newRow("count equals window") << "100"
+                                         << "10"
+                                         << "0.02"
+                                         << "100" << countBelow;
+    QTest::newRow("count zero") << "1000"
+                                << "100"
+                                << "0.02"
+                                << "0" << countPositive;
 }
 
 void TestPlanTemplate::parameters()
@@ -173,15 +233,18 @@ void TestPlanTemplate::substitution()
     const SubstitutionResult result = substitutePlan(
         text, {QStringLiteral("RealEarthquake"), QStringLiteral("23"), true, defaults});
     QVERIFY(result.done());
-    QCOMPARE(text, QByteArrayLiteral("\r\ns=RealEarthquake\r\nid=23\r\nmode=1\r\nw=1000\r\n"
-                                     "sl=100\r\nr=0.02\r\nc=10\r\n??windowSize\r\n"));
+    QCOMPARE(text,
+             QByteArrayLiteral("\r\ns=RealEarthquake\r\nid=23\r\nmode=1\r\nw=1000\r\n"
+                               "sl=100\r\nr=0.02\r\nc=10\r\n??windowSize\r\n"));
 }
 
 void TestPlanTemplate::substitutionRefusals()
 {
-    const PlanInputs inputs{QStringLiteral("RealTraffic"), QStringLiteral("20"), false,
-                            {QStringLiteral("100"), QStringLiteral("100"), QStringLiteral("0.1"),
-                             QStringLiteral("1")}};
+    const PlanInputs inputs{
+        QStringLiteral("RealTraffic"),
+        QStringLiteral("20"),
+        false,
+        {QStringLiteral("100"), QStringLiteral("100"), QStringLiteral("0.1"), QStringLiteral("1")}};
 
     // Refused parameters: only the source has been filled in.
     QByteArray text = allPlaceholders;
@@ -195,9 +258,12 @@ void TestPlanTemplate::substitutionRefusals()
     // from the start would fill that one and leave the real one in the plan.
     text = QByteArrayLiteral("??SchemaI??SourceName ??SchemaId ??outputmode ??windowSize "
                              "??slideSize ??rangeThreshold ??countThreshold");
-    result = substitutePlan(text, {QStringLiteral("data/ORCL.txt"), QStringLiteral("1"), false,
-                                   {QStringLiteral("1000"), QStringLiteral("100"),
-                                    QStringLiteral("0.02"), QStringLiteral("10")}});
+    result = substitutePlan(text,
+                            {QStringLiteral("data/ORCL.txt"),
+                             QStringLiteral("1"),
+                             false,
+                             {QStringLiteral("1000"), QStringLiteral("100"), QStringLiteral("0.02"),
+                              QStringLiteral("10")}});
     QCOMPARE(result.joinedPlaceholder.value_or(QByteArray()), QByteArrayLiteral("??SchemaId"));
     QVERIFY(!result.done());
 

@@ -35,8 +35,10 @@ struct Session
     DebugCapture debug;
     MainWin window;
 
-    template<typename T>
-    T *widget(const char *name) { return window.findChild<T *>(QLatin1String(name)); }
+    template<typename T> T *widget(const char *name)
+    {
+        return window.findChild<T *>(QLatin1String(name));
+    }
     void save() { widget<QPushButton>("pbt_save")->click(); }
     void saveAs(const QString &name)
     {
@@ -48,8 +50,8 @@ struct Session
     {
         QStringList lines;
         for (const SeenBox &box : boxes.boxes()) {
-            const bool plain = box.icon == QMessageBox::Critical
-                && box.buttons == QMessageBox::Ok && !box.hadParent;
+            const bool plain = box.icon == QMessageBox::Critical && box.buttons == QMessageBox::Ok
+                && !box.hadParent;
             lines << box.title + QStringLiteral(" | ") + box.text + (plain ? "" : " [odd box]");
         }
         return lines;
@@ -107,11 +109,11 @@ QStringList changes(const QMap<QString, QByteArray> &before, const QString &root
 QByteArray expectedPlan(const QString &templateName, const QStringList &firstValues)
 {
     const QStringList values = firstValues + QStringList{"1000", "100", "0.02", "10"};
-    const QList<QByteArray> placeholders{"??SourceName", "??SchemaId", "??outputmode",
-                                         "??windowSize", "??slideSize", "??rangeThreshold",
+    const QList<QByteArray> placeholders{"??SourceName",    "??SchemaId",  "??outputmode",
+                                         "??windowSize",    "??slideSize", "??rangeThreshold",
                                          "??countThreshold"};
-    QByteArray plan = readBytes(PANEL_DEMO_DIR "/torvik_stream_query_engine/template/"
-                                + templateName);
+    QByteArray plan =
+        readBytes(PANEL_DEMO_DIR "/torvik_stream_query_engine/template/" + templateName);
     for (int i = 0; i < placeholders.size(); ++i) {
         if (plan.count(placeholders[i]) != 1)
             return "demo template lacks " + placeholders[i];
@@ -206,8 +208,8 @@ void TestSave::templateChoice_data()
     QTest::newRow("Earthquake") << 2 << 0 << false << "Earthquake_no_Evo_no_Sum.txt"
                                 << "dim_4_no_sum.txt" << QStringList{"RealEarthquake", "23", "0"};
     QTest::newRow("Earthquake, sum, evo")
-        << 2 << 1 << true << "Earthquake_Evo_with_Sum.txt" << "dim_4_sum.txt"
-        << QStringList{"RealEarthquake", "23", "1"};
+        << 2 << 1 << true << "Earthquake_Evo_with_Sum.txt"
+        << "dim_4_sum.txt" << QStringList{"RealEarthquake", "23", "1"};
     // The template follows the check box itself, not the suggested name.
     QTest::newRow("box checked quietly") << 0 << 2 << false << startName << "dim_3_sum.txt"
                                          << QStringList{"data/ORCL.txt", "1", "0"};
@@ -304,11 +306,11 @@ void TestSave::failures_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("box"); // ending in "| ": any text
-    const QString notRegular = boxLine(Msg::fileMissingTitle,
-                                       Msg::templateOpenFailedText + Msg::notRegularFileText);
+    const QString notRegular =
+        boxLine(Msg::fileMissingTitle, Msg::templateOpenFailedText + Msg::notRegularFileText);
 
-    QTest::newRow("template missing") << "missing" << boxLine(Msg::fileMissingTitle,
-                                                              Msg::templateMissingText);
+    QTest::newRow("template missing")
+        << "missing" << boxLine(Msg::fileMissingTitle, Msg::templateMissingText);
     QTest::newRow("template empty") << "empty" << boxLine(Msg::fileReadingErrorTitle);
     QTest::newRow("template a folder") << "folder" << notRegular;
     QTest::newRow("template a named pipe") << "pipe" << notRegular;

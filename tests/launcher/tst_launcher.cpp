@@ -186,7 +186,8 @@ private slots:
         QTest::addColumn<int>("failing");
         QTest::addColumn<bool>("missing");
         for (int engine = 0; engine < 3; ++engine) {
-            const QByteArray name = engineTable().at(engine).startedLine.section(' ', 0, 0).toLatin1();
+            const QByteArray name =
+                engineTable().at(engine).startedLine.section(' ', 0, 0).toLatin1();
             QTest::newRow(name + " missing") << engine << true;
             QTest::newRow(name + " not executable") << engine << false;
         }
@@ -199,8 +200,7 @@ private slots:
         Workspace ws;
         QVERIFY(ws.isValid() && ws.installStandInEngines());
         EngineReaper reaper{ws};
-        const QString program =
-            locateEngine(engineTable().at(failing), QDir::current()).program;
+        const QString program = locateEngine(engineTable().at(failing), QDir::current()).program;
         if (missing)
             QVERIFY(QFile::remove(program));
         else

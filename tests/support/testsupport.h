@@ -30,14 +30,14 @@ public:
     Workspace &operator=(const Workspace &) = delete;
 
     bool isValid() const { return valid; }
-    QString root() const;                          // the folder holding everything
-    QString panelDir() const;                      // the panel's current directory
-    QString queryEngineDir() const;                // ".../torvik_stream_query_engine"
+    QString root() const;           // the folder holding everything
+    QString panelDir() const;       // the panel's current directory
+    QString queryEngineDir() const; // ".../torvik_stream_query_engine"
     QString templatePath(const QString &name) const;
     QString planPath(const QString &name) const;
     QString libraryPath() const;
     QByteArray libraryBytes() const;
-    QStringList planFiles() const;                 // names in the plan folder, sorted
+    QStringList planFiles() const; // names in the plan folder, sorted
 
     // Puts a stand-in engine program at each engine's program path.
     bool installStandInEngines() const;
