@@ -6,8 +6,6 @@
 #include "robustness.h"
 #include "testsupport.h"
 
-#include "app/mainwin.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -29,9 +27,7 @@ const QByteArray kLibrary = QByteArrayLiteral(
 QByteArray referencePlan()
 {
     Workspace ws;
-    BoxCatcher boxes;
-    MainWin window;
-    Panel(window).save(QStringLiteral("reference.txt"));
+    Panel().save(QStringLiteral("reference.txt"));
     return readBytes(ws.planPath(QStringLiteral("reference.txt")));
 }
 

@@ -5,11 +5,22 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
+#include <QListView>
 #include <QMutex>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
-#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+#include <grp.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 QByteArray readBytes(const QString &path)
 {
@@ -202,4 +213,175 @@ const QVector<SeenBox> &BoxCatcher::boxes() const
 void BoxCatcher::clear()
 {
     d->boxes.clear();
+}
+
+// ---- the window ----
+
+void Panel::save()
+{
+    widget<QPushButton>("pbt_save")->click();
+}
+
+void Panel::save(const QString &planName)
+{
+    widget<QLineEdit>("lEditSaveFileName")->setText(planName);
+    save();
+}
+
+bool Panel::select(int row)
+{
+    auto *view = widget<QListView>("listView");
+    if (!view->model() || row >= view->model()->rowCount())
+        return false;
+    view->setCurrentIndex(view->model()->index(row, 0));
+    return true;
+}
+
+void Panel::remove()
+{
+    widget<QPushButton>("pbt_remove")->click();
+}
+
+void Panel::launch()
+{
+    widget<QPushButton>("pbt_launch")->click();
+}
+
+QStringList Panel::listed() const
+{
+    QStringList rows;
+    if (const QAbstractItemModel *model = widget<QListView>("listView")->model()) {
+        for (int row = 0; row < model->rowCount(); ++row)
+            rows << model->index(row, 0).data().toString();
+    }
+    return rows;
+}
+
+QStringList Panel::seen() const
+{
+    QStringList lines;
+    for (const SeenBox &box : boxes.boxes()) {
+        const bool plain =
+            box.icon == QMessageBox::Critical && box.buttons == QMessageBox::Ok && !box.hadParent;
+        lines << boxLine(box.title, box.text) + (plain ? "" : " [odd box]");
+    }
+    return lines;
+}
+
+QString boxLine(const QString &title, const QString &text)
+{
+    return title + QStringLiteral(" | ") + text;
+}
+
+// ---- folder images ----
+
+TreeImage treeImage(const QString &root)
+{
+    TreeImage image;
+    const QDir base(root);
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QByteArray &entry = image[base.relativeFilePath(path)];
+        if (info.isSymLink())
+            entry = "link -> " + info.symLinkTarget().toUtf8();
+        else if (info.isDir())
+            entry = "<folder>";
+        else if (!info.isFile())
+            entry = "<special>";
+        else if (info.size() > 64 * 1024 * 1024)
+            entry = "<large " + QByteArray::number(info.size()) + '>';
+        else if (!info.isReadable())
+            entry = "<unreadable>";
+        else
+            entry = readBytes(path);
+    }
+    return image;
+}
+
+QStringList treeDifferences(const TreeImage &before, const TreeImage &after)
+{
+    QStringList changed;
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (!after.contains(it.key()))
+            changed << QStringLiteral("gone: ") + it.key();
+        else if (after.value(it.key()) != it.value())
+            changed << QStringLiteral("changed: ") + it.key();
+    }
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (!before.contains(it.key()))
+            changed << QStringLiteral("new: ") + it.key();
+    }
+    return changed;
+}
+
+// ---- process limits ----
+
+struct FileSizeLimit::Impl
+{
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+    : d(std::make_unique<Impl>())
+{
+    d->previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &d->previous);
+    rlimit lowered = d->previous;
+    lowered.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &d->previous);
+    std::signal(SIGXFSZ, d->previousHandler);
+}
+
+bool privileged()
+{
+    return geteuid() == 0;
+}
+
+namespace {
+
+const uid_t nobody = 65534;
+
+// Whether the unprivileged user can reach what the tests need: the demo
+// templates and the stand-in engine, which lie wherever the tree was cloned.
+bool nobodyReachesTestFiles()
+{
+    const bool switched = setegid(nobody) == 0 && seteuid(nobody) == 0;
+    const bool reaches = switched && eaccess(PANEL_DEMO_DIR, R_OK | X_OK) == 0
+        && eaccess(PANEL_STANDIN_ENGINE, R_OK | X_OK) == 0;
+    const bool restored = seteuid(0) == 0 && setegid(0) == 0;
+    return restored && reaches;
+}
+
+bool dropPrivileges()
+{
+    if (!privileged())
+        return true;
+    if (!nobodyReachesTestFiles() || setgroups(0, nullptr) != 0 || setgid(nobody) != 0
+        || setuid(nobody) != 0)
+        return false;
+    // A changed user makes the process undumpable, which would keep the leak
+    // checker from inspecting its own threads.
+    prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
+    return !privileged();
+}
+
+} // namespace
+
+int runUnprivileged(QObject &test, int argc, char **argv)
+{
+    if (!dropPrivileges())
+        std::fprintf(stderr,
+                     "running as root (the unprivileged user cannot reach the test "
+                     "files): permission cases are skipped\n");
+    QApplication app(argc, argv);
+    return QTest::qExec(&test, argc, argv);
 }

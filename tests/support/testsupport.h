@@ -4,7 +4,10 @@
 // the operator's, capture of debug output, and capture of the modal boxes
 // that the panel shows.
 
+#include "app/mainwin.h"
+
 #include <QByteArray>
+#include <QMap>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -89,3 +92,60 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
+
+// The window as the operator drives it, built with its boxes and debug lines
+// caught from the start.
+class Panel
+{
+public:
+    BoxCatcher boxes;
+    DebugCapture debug;
+    MainWin window;
+
+    Panel() = default;
+    Panel(const Panel &) = delete;
+    Panel &operator=(const Panel &) = delete;
+
+    template<typename T> T *widget(const char *name) const
+    {
+        return window.findChild<T *>(QLatin1String(name));
+    }
+    void save(); // as the name field stands
+    void save(const QString &planName);
+    bool select(int row);
+    void remove();
+    void launch();
+    QStringList listed() const; // empty also while no library is loaded
+    // Each box as "title | text", marked unless critical, parentless, OK alone.
+    QStringList seen() const;
+};
+
+QString boxLine(const QString &title, const QString &text);
+
+// Every entry under a folder, links not followed: relative path -> bytes of a
+// file, the target of a link, or a mark for a folder, a special or huge file.
+using TreeImage = QMap<QString, QByteArray>;
+TreeImage treeImage(const QString &root);
+// "gone: p", "changed: p" and "new: p" for each path that differs.
+QStringList treeDifferences(const TreeImage &before, const TreeImage &after);
+
+// Lowers the largest file this process may write while it lives; a write past
+// it fails with "File too large" instead of killing the process.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Root ignores permission bits, so a test of read-only files proves nothing
+// as root: before the application object exists, the process continues as
+// "nobody" when that user can reach the test files. Then runs the tests.
+int runUnprivileged(QObject &test, int argc, char **argv);
+bool privileged();
