@@ -1,8 +1,8 @@
-// The panel's window: its form, its meta-object, the plan options with the
-// suggested plan file name, the wiring of the widgets and the teardown.
+// The panel's window: the texts the operator sees at start, the plan options
+// with the suggested plan file name, the wiring of the widgets and the
+// teardown.
 
 #include "app/mainwin.h"
-#include "composer/planoptions.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -19,68 +19,6 @@ template<typename T = QWidget> T *part(const MainWin &w, const char *name)
         qWarning("no %s named %s", T::staticMetaObject.className(), name);
     return found;
 }
-
-// One row of the form: where each object lives. For a layout, "parent" is the
-// widget it is set on. "slot" is the index in a box layout, or row * 10 +
-// column in a grid; -1 when the object is not in a layout of the form.
-struct FormItem
-{
-    const char *name;
-    const char *className;
-    const char *parent;
-    const char *layout;
-    int slot;
-};
-
-const FormItem kForm[] = {
-    {"centralWidget", "QWidget", "MainWin", nullptr, -1},
-    {"verticalLayout", "QVBoxLayout", "centralWidget", nullptr, -1},
-    {"tabWidget", "QTabWidget", "centralWidget", "verticalLayout", 0},
-    {"tab", "QWidget", "qt_tabwidget_stackedwidget", nullptr, -1},
-    {"verticalLayout_2", "QVBoxLayout", "tab", nullptr, -1},
-    {"widget", "QWidget", "tab", "verticalLayout_2", 0},
-    {"horizontalLayout_2", "QHBoxLayout", "widget", nullptr, -1},
-    {"groupBox", "QGroupBox", "widget", "horizontalLayout_2", 0},
-    {"verticalLayout_3", "QVBoxLayout", "groupBox", nullptr, -1},
-    {"dataSourceComBox", "QComboBox", "groupBox", "verticalLayout_3", 0},
-    {"groupBox_2", "QGroupBox", "widget", "horizontalLayout_2", 1},
-    {"horizontalLayout", "QHBoxLayout", "groupBox_2", nullptr, -1},
-    {"rbt_noEvo", "QRadioButton", "groupBox_2", "horizontalLayout", 0},
-    {"rbt_evo", "QRadioButton", "groupBox_2", "horizontalLayout", 1},
-    {"groupBox_3", "QGroupBox", "tab", "verticalLayout_2", 1},
-    {"horizontalLayout_3", "QHBoxLayout", "groupBox_3", nullptr, -1},
-    {"widget_2", "QWidget", "groupBox_3", "horizontalLayout_3", 0},
-    {"gridLayout", "QGridLayout", "widget_2", nullptr, -1},
-    {"label", "QLabel", "widget_2", "gridLayout", 0},
-    {"editWindowSize", "QLineEdit", "widget_2", "gridLayout", 1},
-    {"label_2", "QLabel", "widget_2", "gridLayout", 10},
-    {"editSlideSize", "QLineEdit", "widget_2", "gridLayout", 11},
-    {"widget_3", "QWidget", "groupBox_3", "horizontalLayout_3", 1},
-    {"gridLayout_2", "QGridLayout", "widget_3", nullptr, -1},
-    {"label_3", "QLabel", "widget_3", "gridLayout_2", 0},
-    {"label_4", "QLabel", "widget_3", "gridLayout_2", 10},
-    {"editCountThres", "QLineEdit", "widget_3", "gridLayout_2", 11},
-    {"editRangeThres", "QLineEdit", "widget_3", "gridLayout_2", 1},
-    {"cbox_sum", "QCheckBox", "tab", "verticalLayout_2", 2},
-    {"widget_4", "QWidget", "tab", "verticalLayout_2", 3},
-    {"horizontalLayout_4", "QHBoxLayout", "widget_4", nullptr, -1},
-    {"label_5", "QLabel", "widget_4", "horizontalLayout_4", 0},
-    {"lEditSaveFileName", "QLineEdit", "widget_4", "horizontalLayout_4", 1},
-    {"pbt_save", "QPushButton", "widget_4", "horizontalLayout_4", 2},
-    {"groupBox_4", "QGroupBox", "centralWidget", "verticalLayout", 1},
-    {"horizontalLayout_5", "QHBoxLayout", "groupBox_4", nullptr, -1},
-    {"widget_5", "QWidget", "groupBox_4", "horizontalLayout_5", 0},
-    {"verticalLayout_4", "QVBoxLayout", "widget_5", nullptr, -1},
-    {"listView", "QListView", "widget_5", "verticalLayout_4", 0},
-    {"widget_6", "QWidget", "groupBox_4", "horizontalLayout_5", 1},
-    {"verticalLayout_5", "QVBoxLayout", "widget_6", nullptr, -1},
-    {"pbt_refresh", "QPushButton", "widget_6", "verticalLayout_5", 0},
-    {"pbt_remove", "QPushButton", "widget_6", "verticalLayout_5", 1},
-    {"pbt_launch", "QPushButton", "centralWidget", "verticalLayout", 2},
-    {"menuBar", "QMenuBar", "MainWin", nullptr, -1},
-    {"mainToolBar", "QToolBar", "MainWin", nullptr, -1},
-    {"statusBar", "QStatusBar", "MainWin", nullptr, -1},
-};
 
 // Everything an operator could see change, plus the files the panel keeps.
 QStringList snapshot(const MainWin &w, const Workspace &ws)
@@ -126,17 +64,13 @@ private slots:
     void init();
     void cleanup();
 
-    void formTree();
     void formTextsAndStartState();
-    void metaObjectTable();
     void connections();
     void planOptions_data();
     void planOptions();
     void flagsFollowClicksOnly();
     void nameChangeRepaintsAtOnce();
-    void dataSourceTable();
     void refreshListAndEmptySlotsChangeNothing();
-    void missingLibraryStillStarts();
     void teardown();
 
 private:
@@ -156,78 +90,6 @@ void TestMainWin::cleanup()
 {
     boxes.reset();
     ws.reset();
-}
-
-void TestMainWin::formTree()
-{
-    MainWin w;
-    QCOMPARE(int(std::size(kForm)), 47);
-
-    QSet<QString> named;
-    for (const QObject *object : w.findChildren<QObject *>()) {
-        const QString name = object->objectName();
-        // Qt's own inner parts are not part of the form.
-        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")) && name != "_layout"
-            && !name.startsWith(QLatin1String("Scroll")))
-            named << name;
-    }
-    QCOMPARE(named.size(), 47);
-
-    QHash<QString, int> itemsPerLayout;
-    for (const FormItem &item : kForm) {
-        const QString name = QLatin1String(item.name);
-        QVERIFY2(named.contains(name), item.name);
-        const auto all = w.findChildren<QObject *>(name);
-        QCOMPARE(all.size(), 1);
-        const QObject *object = all.first();
-        QCOMPARE(object->metaObject()->className(), item.className);
-
-        if (const auto *layout = qobject_cast<const QLayout *>(object)) {
-            QCOMPARE(layout->parentWidget()->objectName(), QLatin1String(item.parent));
-            QCOMPARE(layout->parentWidget()->layout(), layout);
-            QCOMPARE(layout->contentsMargins(), QMargins(11, 11, 11, 11));
-            if (const auto *grid = qobject_cast<const QGridLayout *>(layout)) {
-                QCOMPARE(grid->horizontalSpacing(), 6);
-                QCOMPARE(grid->verticalSpacing(), 6);
-            } else {
-                QCOMPARE(layout->spacing(), 6);
-            }
-            continue;
-        }
-        const auto *widget = qobject_cast<const QWidget *>(object);
-        QCOMPARE(widget->parent()->objectName(), QLatin1String(item.parent));
-        if (!item.layout)
-            continue;
-        ++itemsPerLayout[QLatin1String(item.layout)];
-        const auto *layout = part<QLayout>(w, item.layout);
-        const int index = layout->indexOf(widget);
-        QVERIFY2(index >= 0, item.name);
-        QCOMPARE(int(layout->itemAt(index)->alignment()), 0);
-        if (const auto *grid = qobject_cast<const QGridLayout *>(layout)) {
-            int row, column, rowSpan, columnSpan;
-            grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
-            QCOMPARE(row * 10 + column, item.slot);
-            QCOMPARE(rowSpan * columnSpan, 1);
-        } else {
-            QCOMPARE(index, item.slot);
-            QCOMPARE(qobject_cast<const QBoxLayout *>(layout)->stretch(index), 0);
-        }
-    }
-    // Nothing else, such as a spacer, sits in the form's layouts.
-    for (auto it = itemsPerLayout.cbegin(); it != itemsPerLayout.cend(); ++it)
-        QCOMPARE(part<QLayout>(w, it.key().toLatin1())->count(), it.value());
-
-    const auto *tabs = part<QTabWidget>(w, "tabWidget");
-    QCOMPARE(tabs->count(), 1);
-    QCOMPARE(tabs->widget(0), part(w, "tab"));
-    QCOMPARE(w.centralWidget(), part(w, "centralWidget"));
-    QCOMPARE(w.menuBar(), part<QMenuBar>(w, "menuBar"));
-    QCOMPARE(w.statusBar(), part<QStatusBar>(w, "statusBar"));
-    auto *toolBar = part<QToolBar>(w, "mainToolBar");
-    QCOMPARE(w.toolBarArea(toolBar), Qt::TopToolBarArea);
-    QVERIFY(toolBar->actions().isEmpty());
-    QVERIFY(w.menuBar()->actions().isEmpty());
-    QCOMPARE(w.menuBar()->geometry(), QRect(0, 0, 673, 26));
 }
 
 void TestMainWin::formTextsAndStartState()
@@ -285,40 +147,6 @@ void TestMainWin::formTextsAndStartState()
     // was switched while the window was built.
     for (const char *word : {"ORCL ", "traffic ", "earthquake "})
         QVERIFY2(!capture.lines().contains(QLatin1String(word)), word);
-}
-
-void TestMainWin::metaObjectTable()
-{
-    const QMetaObject &meta = MainWin::staticMetaObject;
-    QCOMPARE(meta.className(), "MainWin");
-    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
-    QCOMPARE(meta.methodOffset(), QMainWindow::staticMetaObject.methodCount());
-    QCOMPARE(meta.propertyCount(), meta.propertyOffset());
-    QCOMPARE(meta.enumeratorCount(), meta.enumeratorOffset());
-    QCOMPARE(meta.classInfoCount(), meta.classInfoOffset());
-
-    const std::pair<const char *, const char *> table[] = {
-        {"sigUpdateAllViews()", ""},
-        {"onListSelected(QModelIndex)", ""},
-        {"updateAllViews()", ""},
-        {"onSave()", ""},
-        {"onRefresh()", ""},
-        {"onRemove()", ""},
-        {"dataSourceSwitched(int)", "index"},
-        {"onRbtEvo(bool)", ""},
-        {"onRbtNoEvo()", ""},
-        {"onCBox(bool)", ""},
-        {"onLaunchClicked()", ""},
-    };
-    QCOMPARE(meta.methodCount() - meta.methodOffset(), int(std::size(table)));
-    for (int i = 0; i < int(std::size(table)); ++i) {
-        const QMetaMethod method = meta.method(meta.methodOffset() + i);
-        QCOMPARE(method.methodSignature(), QByteArray(table[i].first));
-        QCOMPARE(method.parameterNames().join(), QByteArray(table[i].second));
-        QCOMPARE(method.methodType(), i == 0 ? QMetaMethod::Signal : QMetaMethod::Slot);
-        if (i > 0)
-            QCOMPARE(method.access(), QMetaMethod::Public);
-    }
 }
 
 void TestMainWin::connections()
@@ -488,20 +316,6 @@ void TestMainWin::nameChangeRepaintsAtOnce()
     QVERIFY(counter.paints > 0);
 }
 
-void TestMainWin::dataSourceTable()
-{
-    // The values a plan is built from, which the window keeps to itself.
-    const auto orcl = dataSourceAt(0);
-    const auto traffic = dataSourceAt(1);
-    const auto earthquake = dataSourceAt(2);
-    QVERIFY(orcl && traffic && earthquake);
-    QCOMPARE(orcl->sourceRef, QStringLiteral("data/ORCL.txt"));
-    QCOMPARE(traffic->sourceRef, QStringLiteral("RealTraffic"));
-    QCOMPARE(earthquake->sourceRef, QStringLiteral("RealEarthquake"));
-    QVERIFY(!dataSourceAt(-1));
-    QVERIFY(!dataSourceAt(3));
-}
-
 void TestMainWin::refreshListAndEmptySlotsChangeNothing()
 {
     MainWin w;
@@ -526,20 +340,6 @@ void TestMainWin::refreshListAndEmptySlotsChangeNothing()
     QCOMPARE(snapshot(w, *ws), before);
     QCOMPARE(capture.lines(), QStringList());
     QCOMPARE(boxes->boxes().size(), 0);
-}
-
-void TestMainWin::missingLibraryStillStarts()
-{
-    QVERIFY(QFile::remove(ws->libraryPath()));
-    {
-        MainWin w;
-        QCOMPARE(part<QLineEdit>(w, "lEditSaveFileName")->text(),
-                 QStringLiteral("ORCL_no_Evo_no_Sum.txt"));
-        part<QComboBox>(w, "dataSourceComBox")->setCurrentIndex(2);
-        QCOMPARE(part<QLineEdit>(w, "lEditSaveFileName")->text(),
-                 QStringLiteral("Earthquake_no_Evo_no_Sum.txt"));
-    }
-    QVERIFY(!QFile::exists(ws->libraryPath())); // never created
 }
 
 void TestMainWin::teardown()

@@ -94,105 +94,38 @@ void TestPlanTemplate::parameters_data()
     QTest::addColumn<QString>("range");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("problem"); // empty: accepted
+    // The four fields, joined by "|".
+    const auto row = [](const char *name, const QString &fields, const QString &problem = {}) {
+        const QStringList f = fields.split(u'|');
+        QTest::newRow(name) << f[0] << f[1] << f[2] << f[3] << problem;
+    };
 
-    const QString numbers = Msg::onlyNumbersText;
-    const QString slide = Msg::slideBelowWindowText;
-    const QString positive = Msg::sizesPositiveText;
-    const QString range = Msg::rangeBoundsText;
-    const QString countBelow = Msg::countBelowWindowText;
-    const QString countPositive = Msg::countPositiveText;
-
-    QTest::newRow("defaults") << "1000"
-                              << "100"
-                              << "0.02"
-                              << "10" << QString();
-    QTest::newRow("just below the bounds") << "100"
-                                           << "99"
-                                           << "1"
-                                           << "99" << QString();
-    QTest::newRow("range 0") << "100"
-                             << "10"
-                             << "0"
-                             << "10" << QString();
-
-    // Check a
-    QTest::newRow("letters") << "abc"
-                             << "100"
-                             << "0.02"
-                             << "10" << numbers;
-    QTest::newRow("fraction") << "1.5"
-                              << "1"
-                              << "0.02"
-                              << "1" << numbers;
-    QTest::newRow("empty window") << ""
-                                  << "100"
-                                  << "0.02"
-                                  << "10" << numbers;
-    QTest::newRow("empty count") << "1000"
-                                 << "100"
-                                 << "0.02"
-                                 << "" << numbers;
-    QTest::newRow("beyond 32 bits") << "2147483648"
-                                    << "100"
-                                    << "0.02"
-                                    << "10" << numbers;
-    QTest::newRow("ideographic space") << "1000"
-                                       << QStringLiteral("\u3000"
-                                                         "100")
-                                       << "0.02"
-                                       << "10" << numbers;
-    QTest::newRow("a runs first") << "0"
-                                  << "0"
-                                  << "2"
-                                  << "x" << numbers;
-
-    // Check b before c: equality fails
-    QTest::newRow("slide equals window") << "100"
-                                         << "100"
-                                         << "0.02"
-                                         << "10" << slide;
-    QTest::newRow("slide above window") << "100"
-                                        << "101"
-                                        << "0.02"
-                                        << "10" << slide;
-    QTest::newRow("both zero") << "0"
-                               << "0"
-                               << "0.02"
-                               << "10" << slide;
-
-    // Check c
-    QTest::newRow("slide zero") << "5"
-                                << "0"
-                                << "0.02"
-                                << "1" << positive;
-
-    // Check d: bounds included, NaN and infinities refused
-    QTest::newRow("range above 1") << "100"
-                                   << "10"
-                                   << "1.5"
-                                   << "10" << range;
-    QTest::newRow("range below 0") << "100"
-                                   << "10"
-                                   << "-0.1"
-                                   << "10" << range;
-    QTest::newRow("range nan") << "100"
-                               << "10"
-                               << "nan"
-                               << "10" << range;
-    QTest::newRow("range inf") << "100"
-                               << "10"
-                               << "inf"
-                               << "10" << range;
-
-    // Checks e and f
-    QTest::newRow("count equals window") << "100"
-                                         << "10"
-                                         << "0.02"
-                                         << "100" << countBelow;
-    QTest::newRow("count zero") << "1000"
-                                << "100"
-                                << "0.02"
-                                << "0" << countPositive;
+    row("defaults", "1000|100|0.02|10");
+    row("just below the bounds", "100|99|1|99");
+    row("range 0", "100|10|0|10");
+    // Numbers first, before any other check
+    row("letters", "abc|100|0.02|10", Msg::onlyNumbersText);
+    row("fraction", "1.5|1|0.02|1", Msg::onlyNumbersText);
+    row("empty window", "|100|0.02|10", Msg::onlyNumbersText);
+    row("empty count", "1000|100|0.02|", Msg::onlyNumbersText);
+    row("beyond 32 bits", "2147483648|100|0.02|10", Msg::onlyNumbersText);
+    row("ideographic space",
+        QStringLiteral("1000|\u3000"
+                       "100|0.02|10"),
+        Msg::onlyNumbersText);
+    row("numbers run first", "0|0|2|x", Msg::onlyNumbersText);
+    // Slide below window before positive sizes: equality fails
+    row("slide equals window", "100|100|0.02|10", Msg::slideBelowWindowText);
+    row("slide above window", "100|101|0.02|10", Msg::slideBelowWindowText);
+    row("both zero", "0|0|0.02|10", Msg::slideBelowWindowText);
+    row("slide zero", "5|0|0.02|1", Msg::sizesPositiveText);
+    // Range: bounds included, NaN and infinities refused
+    row("range above 1", "100|10|1.5|10", Msg::rangeBoundsText);
+    row("range below 0", "100|10|-0.1|10", Msg::rangeBoundsText);
+    row("range nan", "100|10|nan|10", Msg::rangeBoundsText);
+    row("range inf", "100|10|inf|10", Msg::rangeBoundsText);
+    row("count equals window", "100|10|0.02|100", Msg::countBelowWindowText);
+    row("count zero", "1000|100|0.02|0", Msg::countPositiveText);
 }
 
 void TestPlanTemplate::parameters()

@@ -1,13 +1,12 @@
 #include "testsupport.h"
 
-#include "app/mainwin.h"
+#include "app/messages.h"
 #include "launcher/enginepaths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -93,11 +92,6 @@ QStringList expectedStartedLines(int engines)
     return lines;
 }
 
-void pressLaunch(MainWin &window)
-{
-    window.findChild<QPushButton *>(QStringLiteral("pbt_launch"))->click();
-}
-
 } // namespace
 
 class TestLauncher : public QObject
@@ -112,30 +106,17 @@ private slots:
 #endif
     }
 
-    void enginesLieBesideThePanel()
-    {
-        const QDir panelDir(QStringLiteral("/work/site/panel"));
-        for (const EngineSpec &engine : engineTable()) {
-            const EngineLocation where = locateEngine(engine, panelDir);
-            QCOMPARE(QFileInfo(where.workingFolder).path(), QStringLiteral("/work/site"));
-            QCOMPARE(QFileInfo(where.program).path(), where.workingFolder);
-        }
-    }
-
     void onePressStartsThreeEnginesInOrder()
     {
         Workspace ws;
         QVERIFY(ws.isValid() && ws.installStandInEngines());
         EngineReaper reaper{ws};
-        DebugCapture debug;
-        BoxCatcher boxes;
-        MainWin window;
+        Panel panel;
+        panel.launch();
 
-        pressLaunch(window);
-
-        QCOMPARE(startedLines(debug), expectedStartedLines(3));
-        QVERIFY(boxes.boxes().isEmpty());
-        const auto processes = window.findChildren<QProcess *>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(startedLines(panel.debug), expectedStartedLines(3));
+        QCOMPARE(panel.seen(), QStringList());
+        const auto processes = panel.window.findChildren<QProcess *>(Qt::FindDirectChildrenOnly);
         QCOMPARE(processes.size(), 3);
         for (int engine = 0; engine < 3; ++engine) {
             QTRY_COMPARE_WITH_TIMEOUT(engineLog(ws, engine).size(), 1, 5000);
@@ -160,11 +141,9 @@ private slots:
         Workspace ws;
         QVERIFY(ws.isValid() && ws.installStandInEngines());
         EngineReaper reaper{ws};
-        BoxCatcher boxes;
-        auto window = std::make_unique<MainWin>();
-
-        pressLaunch(*window);
-        pressLaunch(*window);
+        auto panel = std::make_unique<Panel>();
+        panel->launch();
+        panel->launch();
 
         QList<qint64> pids;
         for (int engine = 0; engine < 3; ++engine) {
@@ -174,9 +153,9 @@ private slots:
                 pids << line.pid;
             }
         }
-        QVERIFY(boxes.boxes().isEmpty());
+        QCOMPARE(panel->seen(), QStringList());
 
-        window.reset();
+        panel.reset();
         for (const qint64 pid : pids)
             QVERIFY2(!isRunning(pid), qPrintable(QString::number(pid)));
     }
@@ -205,24 +184,20 @@ private slots:
             QVERIFY(QFile::remove(program));
         else
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner));
-        DebugCapture debug;
-        BoxCatcher boxes;
-        MainWin window;
-
+        Panel panel;
         QElapsedTimer clock;
         clock.start();
-        pressLaunch(window);
+        panel.launch();
         QVERIFY(clock.elapsed() < 2000);
 
-        QCOMPARE(boxes.boxes().size(), 1);
-        const SeenBox box = boxes.boxes().first();
-        QCOMPARE(box.title, QStringLiteral("Launch Failed"));
-        QVERIFY2(box.text.contains(QDir::toNativeSeparators(program)), qPrintable(box.text));
-        QCOMPARE(box.icon, QMessageBox::Critical);
-        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY(!box.hadParent);
-        QCOMPARE(startedLines(debug), expectedStartedLines(failing));
-        QCOMPARE(debug.lines().filter(program).size(), 1);
+        const QString error =
+            missing ? "execvp: No such file or directory" : "execvp: Permission denied";
+        QCOMPARE(
+            panel.seen(),
+            QStringList{boxLine(Msg::launchFailedTitle,
+                                Msg::launchFailedText(QDir::toNativeSeparators(program), error))});
+        QCOMPARE(startedLines(panel.debug), expectedStartedLines(failing));
+        QCOMPARE(panel.debug.lines().filter(program).size(), 1);
 
         // Engines before the failing one run on; none after it was tried, and
         // no process object is left for the one that failed.
@@ -232,14 +207,14 @@ private slots:
         }
         for (int engine = failing + 1; engine < 3; ++engine)
             QVERIFY(!QFile::exists(engineLogPath(ws, engine)));
-        QCOMPARE(window.findChildren<QProcess *>().size(), failing);
+        QCOMPARE(panel.window.findChildren<QProcess *>().size(), failing);
 
         // Once the program is back, the next press launches all three.
         QVERIFY(ws.installStandInEngines());
-        debug.clear();
-        pressLaunch(window);
-        QCOMPARE(startedLines(debug), expectedStartedLines(3));
-        QCOMPARE(boxes.boxes().size(), 1);
+        panel.debug.clear();
+        panel.launch();
+        QCOMPARE(startedLines(panel.debug), expectedStartedLines(3));
+        QCOMPARE(panel.boxes.boxes().size(), 1);
     }
 
     void closingThePanelEndsEveryEngine()

@@ -3,7 +3,6 @@
 // leave the plan folder. Nothing may hang, eat memory, or touch a file other
 // than the new plan and the library file; every refusal shows its own box.
 
-#include "robustness.h"
 #include "testsupport.h"
 
 #include "app/messages.h"
@@ -13,8 +12,6 @@
 #include <QtTest>
 
 #include <sys/stat.h>
-
-using namespace Robust;
 
 namespace {
 

@@ -14,8 +14,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 #include <grp.h>
 #include <sys/prctl.h>
@@ -384,4 +388,60 @@ int runUnprivileged(QObject &test, int argc, char **argv)
                      "files): permission cases are skipped\n");
     QApplication app(argc, argv);
     return QTest::qExec(&test, argc, argv);
+}
+
+// ---- watchdog ----
+
+struct Watchdog::Impl
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool done = false;
+    std::thread thread;
+};
+
+namespace {
+
+qint64 residentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return qint64(resident) * sysconf(_SC_PAGESIZE);
+}
+
+} // namespace
+
+Watchdog::Watchdog(const QString &what, int seconds, qint64 maxResidentBytes)
+    : d(std::make_unique<Impl>())
+{
+    const QByteArray label = what.toLocal8Bit();
+    d->thread = std::thread([this, label, seconds, maxResidentBytes] {
+        std::unique_lock<std::mutex> lock(d->mutex);
+        for (int tick = 0; tick < seconds * 20; ++tick) {
+            if (d->wake.wait_for(lock, std::chrono::milliseconds(50), [this] { return d->done; }))
+                return;
+            if (residentBytes() > maxResidentBytes) {
+                std::fprintf(stderr, "FAIL: %s: memory grew past %lld bytes\n", label.constData(),
+                             static_cast<long long>(maxResidentBytes));
+                std::_Exit(3);
+            }
+        }
+        std::fprintf(stderr, "FAIL: %s: still running after %d s\n", label.constData(), seconds);
+        std::_Exit(3);
+    });
+}
+
+Watchdog::~Watchdog()
+{
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->done = true;
+    }
+    d->wake.notify_all();
+    d->thread.join();
 }

@@ -149,3 +149,18 @@ private:
 // "nobody" when that user can reach the test files. Then runs the tests.
 int runUnprivileged(QObject &test, int argc, char **argv);
 bool privileged();
+
+// Aborts the process with a message when the code under test hangs or eats
+// memory, since neither can be caught from the blocked thread itself.
+class Watchdog
+{
+public:
+    Watchdog(const QString &what, int seconds, qint64 maxResidentBytes = 1024LL * 1024 * 1024);
+    ~Watchdog();
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
