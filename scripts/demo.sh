@@ -28,33 +28,36 @@ case "$(uname -s)" in
     MINGW* | MSYS* | CYGWIN*) exe=".exe" ;;
 esac
 
-# The engines' folders and program names, as the panel's engine table has them.
-engines=(
-    "torvik_stream_gen_engine/torvik_stream_source_engine"
-    "plotmir_qt_stream/Plotmir"
-    "torvik_stream_query_engine/torvik_stream_query_engine"
-)
-
 "$root/scripts/install-deps.sh"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j "$jobs" --target stream_panel standin_engine
+cmake --build "$build" -j "$jobs" --target stream_panel standin_engine panel_paths
 
 # ---- workspace ----
-mkdir -p "$workspace"
+mkdir -p "$workspace/stream_panel"
 workspace="$(cd "$workspace" && pwd)"
-demo="$root/demo/workspace"
-query="$workspace/torvik_stream_query_engine"
+panel="$workspace/stream_panel"
+demo="$root/demo/workspace/torvik_stream_query_engine"
 
-mkdir -p "$workspace/stream_panel" "$query/template" "$query/queryplan"
-install -m 755 "$build/stream_panel$exe" "$workspace/stream_panel/stream_panel$exe"
-for template in "$demo/torvik_stream_query_engine/template/"*; do
-    target="$query/template/$(basename "$template")"
+# The panel's own table of locations, each relative to its folder.
+engines=()
+while read -r kind path; do
+    case "$kind" in
+        engine) engines+=("$panel/$path") ;;
+        templates) templates="$panel/$path" ;;
+        plans) plans="$panel/$path" ;;
+        library) library="$panel/$path" ;;
+    esac
+done < <("$build/tools/panel_paths/panel_paths$exe")
+
+mkdir -p "$templates" "$plans"
+install -m 755 "$build/stream_panel$exe" "$panel/stream_panel$exe"
+for template in "$demo/template/"*; do
+    target="$templates/$(basename "$template")"
     [ -e "$target" ] || cp "$template" "$target"
 done
-[ -e "$query/demo.qe_config" ] || cp "$demo/torvik_stream_query_engine/demo.qe_config" "$query/"
-for engine in "${engines[@]}"; do
-    target="$workspace/$engine$exe"
+[ -e "$library" ] || cp "$demo/demo.qe_config" "$library"
+for target in "${engines[@]}"; do
     mkdir -p "$(dirname "$target")"
     [ -e "$target" ] || install -m 755 "$build/tools/standin_engine/standin_engine$exe" "$target"
 done
