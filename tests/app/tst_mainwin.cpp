@@ -19,24 +19,6 @@ template<typename T = QWidget> T *part(const MainWin &w, const char *name)
     return found;
 }
 
-// Everything an operator could see change, plus the files the panel keeps.
-QStringList snapshot(const MainWin &w, const Workspace &ws)
-{
-    QStringList state;
-    for (const auto *edit : w.findChildren<QLineEdit *>())
-        state << edit->objectName() + '=' + edit->text();
-    for (const auto *button : w.findChildren<QAbstractButton *>())
-        state << button->objectName() + '=' + QString::number(button->isChecked());
-    const auto *combo = part<QComboBox>(w, "dataSourceComBox");
-    state << QString::number(combo->currentIndex()) + '/' + QString::number(combo->count());
-    if (const auto *model = part<QListView>(w, "listView")->model()) {
-        for (int row = 0; row < model->rowCount(); ++row)
-            state << model->index(row, 0).data().toString();
-    }
-    state << QString::fromLatin1(ws.libraryBytes()) << ws.planFiles();
-    return state;
-}
-
 // The sender of each connection the window receives, newest first, as the
 // object dump lists them.
 QStringList incomingSenders(const MainWin &w)
@@ -68,7 +50,6 @@ private slots:
     void planOptions_data();
     void planOptions();
     void flagsFollowClicksOnly();
-    void refreshListAndEmptySlotsChangeNothing();
 
 private:
     std::unique_ptr<Workspace> ws;
@@ -130,10 +111,10 @@ void TestMainWin::formTextsAndStartState()
     QCOMPARE(tabs->tabText(0), QStringLiteral("Config Query Engine"));
     QCOMPARE(tabs->currentIndex(), 0);
     const auto *combo = part<QComboBox>(w, "dataSourceComBox");
-    QCOMPARE(combo->count(), 3);
-    QCOMPARE(combo->itemText(0), QStringLiteral("ORCL"));
-    QCOMPARE(combo->itemText(1), QStringLiteral("Traffic"));
-    QCOMPARE(combo->itemText(2), QStringLiteral("Earthquake"));
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QCOMPARE(items, QStringList({"ORCL", "Traffic", "Earthquake"}));
     QCOMPARE(combo->currentIndex(), 0);
     QVERIFY(part<QRadioButton>(w, "rbt_noEvo")->isChecked());
     QVERIFY(!part<QRadioButton>(w, "rbt_evo")->isChecked());
@@ -271,32 +252,6 @@ void TestMainWin::flagsFollowClicksOnly()
     // ... while evolution is on whatever the argument says.
     QVERIFY(QMetaObject::invokeMethod(&w, "onRbtEvo", Q_ARG(bool, false)));
     QCOMPARE(field->text(), QStringLiteral("ORCL_Evo_with_Sum.txt"));
-}
-
-void TestMainWin::refreshListAndEmptySlotsChangeNothing()
-{
-    MainWin w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto *list = part<QListView>(w, "listView");
-    const QStringList before = snapshot(w, *ws);
-    DebugCapture capture;
-
-    part<QAbstractButton>(w, "pbt_refresh")->click();
-    if (list->model() && list->model()->rowCount() > 0) {
-        const QModelIndex first = list->model()->index(0, 0);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(first).center());
-        QCOMPARE(list->currentIndex(), first); // the click did reach the list
-    } else {
-        QVERIFY(QMetaObject::invokeMethod(&w, "onListSelected", Q_ARG(QModelIndex, {})));
-    }
-    QVERIFY(QMetaObject::invokeMethod(&w, "updateAllViews"));
-    QVERIFY(QMetaObject::invokeMethod(&w, "sigUpdateAllViews"));
-    QTest::qWait(50);
-
-    QCOMPARE(snapshot(w, *ws), before);
-    QCOMPARE(capture.lines(), QStringList());
-    QCOMPARE(boxes->boxes().size(), 0);
 }
 
 QTEST_MAIN(TestMainWin)

@@ -11,9 +11,7 @@
 
 #include <memory>
 
-#ifdef Q_OS_UNIX
 #include <signal.h>
-#endif
 
 namespace {
 
@@ -48,17 +46,12 @@ QVector<LogLine> engineLog(const Workspace &ws, int engine)
 
 bool isRunning(qint64 pid)
 {
-#ifdef Q_OS_UNIX
     if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
         return false;
     // An ended child that nobody has reaped yet still answers kill().
     const QByteArray stat = readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
     const int state = stat.lastIndexOf(')') + 2;
     return state >= stat.size() || stat.at(state) != 'Z';
-#else
-    Q_UNUSED(pid);
-    return false;
-#endif
 }
 
 // Kills every stand-in that a workspace's logs name, so that a failing test
@@ -68,14 +61,12 @@ struct EngineReaper
     const Workspace &ws;
     ~EngineReaper()
     {
-#ifdef Q_OS_UNIX
         for (int engine = 0; engine < engineTable().size(); ++engine) {
             for (const LogLine &line : engineLog(ws, engine)) {
                 if (isRunning(line.pid))
                     ::kill(pid_t(line.pid), SIGKILL);
             }
         }
-#endif
     }
 };
 
@@ -99,13 +90,6 @@ class TestLauncher : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-#ifndef Q_OS_UNIX
-        QSKIP("the engine checks look at processes the Unix way");
-#endif
-    }
-
     void onePressStartsThreeEnginesInOrder()
     {
         Workspace ws;

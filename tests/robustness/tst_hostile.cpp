@@ -173,11 +173,8 @@ void TestHostile::hostileOperatorName_data()
     QTest::newRow("line end") << QStringLiteral("a\r\nb") << special;
     QTest::newRow("parent") << "../x" << plain;
     QTest::newRow("parent, backslash") << "..\\x" << plain;
-    QTest::newRow("up to the library") << "../demo.qe_config" << plain;
-    QTest::newRow("two up") << "../../outside/victim" << plain;
     QTest::newRow("absolute") << kRootMark + "/outside/absolute" << plain;
     QTest::newRow("Cyrillic") << QStringLiteral("\u043f\u043b\u0430\u043d.txt") << plain;
-    QTest::newRow("ideograph") << QStringLiteral("\u8a08\u753b.txt") << plain;
     QTest::newRow("emoji") << QStringLiteral("plan\U0001F600.txt") << plain;
     QTest::newRow("NUL") << QString::fromLatin1("a\0b", 3) << plain;
     QTest::newRow("empty: the plan folder") << "" << exists;
@@ -191,7 +188,6 @@ void TestHostile::hostileOperatorName_data()
     QTest::newRow("longest allowed") << QString(255, u'b') << QString();
     QTest::newRow("no extension") << "myplan" << QString();
     QTest::newRow("control character") << QStringLiteral("a\x01z.txt") << QString();
-    QTest::newRow("escape sequence") << QStringLiteral("\x1b[2Jplan") << QString();
     QTest::newRow("delete character") << QStringLiteral("a\x7fz") << QString();
     QTest::newRow("Latin-1") << QStringLiteral("caf\u00e9.txt") << QString();
 }

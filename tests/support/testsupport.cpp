@@ -73,41 +73,6 @@ Workspace::~Workspace()
     }
 }
 
-QString Workspace::root() const
-{
-    return dir.path();
-}
-
-QString Workspace::panelDir() const
-{
-    return dir.filePath(QStringLiteral("panel"));
-}
-
-QString Workspace::queryEngineDir() const
-{
-    return dir.filePath(QStringLiteral("torvik_stream_query_engine"));
-}
-
-QString Workspace::templatePath(const QString &name) const
-{
-    return queryEngineDir() + QStringLiteral("/template/") + name;
-}
-
-QString Workspace::planPath(const QString &name) const
-{
-    return queryEngineDir() + QStringLiteral("/queryplan/") + name;
-}
-
-QString Workspace::libraryPath() const
-{
-    return queryEngineDir() + QStringLiteral("/demo.qe_config");
-}
-
-QByteArray Workspace::libraryBytes() const
-{
-    return readBytes(libraryPath());
-}
-
 QStringList Workspace::planFiles() const
 {
     QStringList names = QDir(queryEngineDir() + QStringLiteral("/queryplan"))
@@ -221,11 +186,6 @@ void BoxCatcher::clear()
 
 // ---- the window ----
 
-void Panel::save()
-{
-    widget<QPushButton>("pbt_save")->click();
-}
-
 void Panel::save(const QString &planName)
 {
     widget<QLineEdit>("lEditSaveFileName")->setText(planName);
@@ -239,16 +199,6 @@ bool Panel::select(int row)
         return false;
     view->setCurrentIndex(view->model()->index(row, 0));
     return true;
-}
-
-void Panel::remove()
-{
-    widget<QPushButton>("pbt_remove")->click();
-}
-
-void Panel::launch()
-{
-    widget<QPushButton>("pbt_launch")->click();
 }
 
 QStringList Panel::listed() const

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -33,13 +34,24 @@ public:
     Workspace &operator=(const Workspace &) = delete;
 
     bool isValid() const { return valid; }
-    QString root() const;           // the folder holding everything
-    QString panelDir() const;       // the panel's current directory
-    QString queryEngineDir() const; // ".../torvik_stream_query_engine"
-    QString templatePath(const QString &name) const;
-    QString planPath(const QString &name) const;
-    QString libraryPath() const;
-    QByteArray libraryBytes() const;
+    // The folder holding everything, the panel's current directory and
+    // ".../torvik_stream_query_engine".
+    QString root() const { return dir.path(); }
+    QString panelDir() const { return dir.filePath(QStringLiteral("panel")); }
+    QString queryEngineDir() const
+    {
+        return dir.filePath(QStringLiteral("torvik_stream_query_engine"));
+    }
+    QString templatePath(const QString &name) const
+    {
+        return queryEngineDir() + QStringLiteral("/template/") + name;
+    }
+    QString planPath(const QString &name) const
+    {
+        return queryEngineDir() + QStringLiteral("/queryplan/") + name;
+    }
+    QString libraryPath() const { return queryEngineDir() + QStringLiteral("/demo.qe_config"); }
+    QByteArray libraryBytes() const { return readBytes(libraryPath()); }
     QStringList planFiles() const; // names in the plan folder, sorted
 
     // Puts a stand-in engine program at each engine's program path.
@@ -110,11 +122,11 @@ public:
     {
         return window.findChild<T *>(QLatin1String(name));
     }
-    void save(); // as the name field stands
+    void save() { widget<QPushButton>("pbt_save")->click(); } // as the name field stands
     void save(const QString &planName);
     bool select(int row);
-    void remove();
-    void launch();
+    void remove() { widget<QPushButton>("pbt_remove")->click(); }
+    void launch() { widget<QPushButton>("pbt_launch")->click(); }
     QStringList listed() const; // empty also while no library is loaded
     // Each box as "title | text", marked unless critical, parentless, OK alone.
     QStringList seen() const;
