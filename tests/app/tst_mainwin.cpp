@@ -11,23 +11,15 @@ namespace {
 
 const char *const kMine = "mine.txt";
 
-template<typename T = QWidget> T *part(const MainWin &w, const char *name)
-{
-    auto *found = w.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no %s named %s", T::staticMetaObject.className(), name);
-    return found;
-}
-
 // The sender of each connection the window receives, newest first, as the
 // object dump lists them.
-QStringList incomingSenders(const MainWin &w)
+QStringList incomingSenders(Panel &p)
 {
-    DebugCapture capture;
-    w.dumpObjectInfo();
+    p.debug.clear();
+    p.window.dumpObjectInfo();
     QStringList senders;
     const QRegularExpression incoming(QStringLiteral("<-- \\w+::(\\w+)"));
-    for (const QString &line : capture.lines()) {
+    for (const QString &line : p.debug.lines()) {
         const auto match = incoming.match(line);
         if (match.hasMatch())
             senders << match.captured(1);
@@ -43,7 +35,6 @@ class TestMainWin : public QObject
 
 private slots:
     void init();
-    void cleanup();
 
     void formTextsAndStartState();
     void connections();
@@ -53,7 +44,6 @@ private slots:
 
 private:
     std::unique_ptr<Workspace> ws;
-    std::unique_ptr<BoxCatcher> boxes;
 };
 
 void TestMainWin::init()
@@ -61,19 +51,12 @@ void TestMainWin::init()
     ws = std::make_unique<Workspace>(
         QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=2\r\nplanA.txt\r\nplanB.txt"));
     QVERIFY(ws->isValid());
-    boxes = std::make_unique<BoxCatcher>();
-}
-
-void TestMainWin::cleanup()
-{
-    boxes.reset();
-    ws.reset();
 }
 
 void TestMainWin::formTextsAndStartState()
 {
-    DebugCapture capture;
-    MainWin w;
+    Panel p;
+    MainWin &w = p.window;
     QCOMPARE(w.objectName(), QStringLiteral("MainWin"));
     QCOMPARE(w.windowTitle(), QStringLiteral("MainWin"));
     QCOMPARE(w.size(), QSize(673, 616));
@@ -102,49 +85,50 @@ void TestMainWin::formTextsAndStartState()
         {"lEditSaveFileName", "ORCL_no_Evo_no_Sum.txt"},
     };
     for (const auto &[name, text] : texts) {
-        const QObject *object = part(w, name);
+        const QObject *object = p.widget<QObject>(name);
         const char *property = qobject_cast<const QGroupBox *>(object) ? "title" : "text";
         QCOMPARE(object->property(property).toString(), QString::fromUtf8(text));
     }
 
-    const auto *tabs = part<QTabWidget>(w, "tabWidget");
+    const auto *tabs = p.widget<QTabWidget>("tabWidget");
     QCOMPARE(tabs->tabText(0), QStringLiteral("Config Query Engine"));
     QCOMPARE(tabs->currentIndex(), 0);
-    const auto *combo = part<QComboBox>(w, "dataSourceComBox");
+    const auto *combo = p.widget<QComboBox>("dataSourceComBox");
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     QCOMPARE(items, QStringList({"ORCL", "Traffic", "Earthquake"}));
     QCOMPARE(combo->currentIndex(), 0);
-    QVERIFY(part<QRadioButton>(w, "rbt_noEvo")->isChecked());
-    QVERIFY(!part<QRadioButton>(w, "rbt_evo")->isChecked());
-    QVERIFY(!part<QCheckBox>(w, "cbox_sum")->isChecked());
+    QVERIFY(p.widget<QRadioButton>("rbt_noEvo")->isChecked());
+    QVERIFY(!p.widget<QRadioButton>("rbt_evo")->isChecked());
+    QVERIFY(!p.widget<QCheckBox>("cbox_sum")->isChecked());
     QVERIFY(!w.testAttribute(Qt::WA_DeleteOnClose)); // main owns the window
 
     // The combo box's first selection happens before the wiring: no source
     // was switched while the window was built.
     for (const char *word : {"ORCL ", "traffic ", "earthquake "})
-        QVERIFY2(!capture.lines().contains(QLatin1String(word)), word);
+        QVERIFY2(!p.debug.lines().contains(QLatin1String(word)), word);
 }
 
 void TestMainWin::connections()
 {
-    MainWin w;
+    Panel p;
+    MainWin &w = p.window;
     // Exactly the nine, in the order they are made; the form's own
     // auto-connection adds none.
-    QCOMPARE(incomingSenders(w),
+    QCOMPARE(incomingSenders(p),
              QStringList({"pbt_launch", "cbox_sum", "rbt_noEvo", "rbt_evo", "pbt_remove",
                           "pbt_save", "pbt_refresh", "listView", "dataSourceComBox"}));
 
     // Each reaches its own slot: disconnecting succeeds only for a connection
     // that exists.
-    const auto clicks = [&w](const char *name, auto slot) {
-        return QObject::disconnect(part<QAbstractButton>(w, name), &QAbstractButton::clicked, &w,
-                                   slot);
+    const auto clicks = [&p](const char *name, auto slot) {
+        return QObject::disconnect(p.widget<QAbstractButton>(name), &QAbstractButton::clicked,
+                                   &p.window, slot);
     };
-    QVERIFY(QObject::disconnect(part<QComboBox>(w, "dataSourceComBox"),
+    QVERIFY(QObject::disconnect(p.widget<QComboBox>("dataSourceComBox"),
                                 &QComboBox::currentIndexChanged, &w, &MainWin::dataSourceSwitched));
-    QVERIFY(QObject::disconnect(part<QListView>(w, "listView"), &QAbstractItemView::clicked, &w,
+    QVERIFY(QObject::disconnect(p.widget<QListView>("listView"), &QAbstractItemView::clicked, &w,
                                 &MainWin::onListSelected));
     QVERIFY(clicks("pbt_refresh", &MainWin::onRefresh));
     QVERIFY(clicks("pbt_save", &MainWin::onSave));
@@ -153,7 +137,7 @@ void TestMainWin::connections()
     QVERIFY(clicks("rbt_noEvo", &MainWin::onRbtNoEvo));
     QVERIFY(clicks("cbox_sum", &MainWin::onCBox));
     QVERIFY(clicks("pbt_launch", &MainWin::onLaunchClicked));
-    QVERIFY(incomingSenders(w).isEmpty());
+    QVERIFY(incomingSenders(p).isEmpty());
 }
 
 void TestMainWin::planOptions_data()
@@ -192,22 +176,23 @@ void TestMainWin::planOptions()
     QFETCH(QString, name);
     QFETCH(QStringList, words);
 
-    MainWin w;
-    auto *combo = part<QComboBox>(w, "dataSourceComBox");
-    auto *field = part<QLineEdit>(w, "lEditSaveFileName");
+    Panel p;
+    MainWin &w = p.window;
+    auto *combo = p.widget<QComboBox>("dataSourceComBox");
+    auto *field = p.widget<QLineEdit>("lEditSaveFileName");
     const QStringList parameters{"1000", "100", "0.02", "10"};
-    DebugCapture capture;
+    p.debug.clear();
     for (const QString &step : steps.split(' ')) {
         bool isIndex = false;
         const int index = step.toInt(&isIndex);
         if (isIndex)
             combo->setCurrentIndex(index);
         else if (step == "evo")
-            part<QAbstractButton>(w, "rbt_evo")->click();
+            p.widget<QAbstractButton>("rbt_evo")->click();
         else if (step == "noevo")
-            part<QAbstractButton>(w, "rbt_noEvo")->click();
+            p.widget<QAbstractButton>("rbt_noEvo")->click();
         else if (step == "sum")
-            part<QAbstractButton>(w, "cbox_sum")->click();
+            p.widget<QAbstractButton>("cbox_sum")->click();
         else if (step == "type")
             field->setText(kMine);
         else if (step == "clear")
@@ -219,25 +204,26 @@ void TestMainWin::planOptions()
         QVERIFY(field->text() != kMine || step == "type");
     }
     QCOMPARE(field->text(), name);
-    QCOMPARE(capture.lines(), words);
+    QCOMPARE(p.debug.lines(), words);
 
     // Only the name follows the options: the parameters keep their values.
-    QCOMPARE(QStringList({part<QLineEdit>(w, "editWindowSize")->text(),
-                          part<QLineEdit>(w, "editSlideSize")->text(),
-                          part<QLineEdit>(w, "editRangeThres")->text(),
-                          part<QLineEdit>(w, "editCountThres")->text()}),
+    QCOMPARE(QStringList({p.widget<QLineEdit>("editWindowSize")->text(),
+                          p.widget<QLineEdit>("editSlideSize")->text(),
+                          p.widget<QLineEdit>("editRangeThres")->text(),
+                          p.widget<QLineEdit>("editCountThres")->text()}),
              parameters);
     const bool evo = !name.contains("no_Evo");
-    QCOMPARE(part<QRadioButton>(w, "rbt_evo")->isChecked(), evo);
-    QCOMPARE(part<QRadioButton>(w, "rbt_noEvo")->isChecked(), !evo);
+    QCOMPARE(p.widget<QRadioButton>("rbt_evo")->isChecked(), evo);
+    QCOMPARE(p.widget<QRadioButton>("rbt_noEvo")->isChecked(), !evo);
 }
 
 void TestMainWin::flagsFollowClicksOnly()
 {
-    MainWin w;
-    auto *field = part<QLineEdit>(w, "lEditSaveFileName");
-    auto *sum = part<QCheckBox>(w, "cbox_sum");
-    auto *evo = part<QRadioButton>(w, "rbt_evo");
+    Panel p;
+    MainWin &w = p.window;
+    auto *field = p.widget<QLineEdit>("lEditSaveFileName");
+    auto *sum = p.widget<QCheckBox>("cbox_sum");
+    auto *evo = p.widget<QRadioButton>("rbt_evo");
 
     // Set without a click: the flags, and so the name, stay as they were.
     sum->setChecked(true);

@@ -1,5 +1,5 @@
 // The composer's rules without a window: template choice outside the table,
-// the plan-name check, the parameter checks and placeholder replacement.
+// the plan-name check, the parameter checks and the templates refused.
 
 #include "app/messages.h"
 #include "composer/plantemplate.h"
@@ -25,7 +25,6 @@ private slots:
     void everyUnicodeSpaceIsRefused();
     void parameters_data();
     void parameters();
-    void replacement();
     void substitutionRefusals();
 };
 
@@ -130,28 +129,6 @@ void TestPlanTemplate::parameters()
     QFETCH(QString, count);
     QFETCH(QString, problem);
     QCOMPARE(parameterProblem({window, slide, range, count}).value_or(QString()), problem);
-}
-
-void TestPlanTemplate::replacement()
-{
-    // First occurrence only; longer and shorter values move the rest.
-    QByteArray text = QByteArrayLiteral("a=??windowSize;b=??windowSize");
-    QVERIFY(replaceFirst(text, "??windowSize", QStringLiteral("1")));
-    QCOMPARE(text, QByteArrayLiteral("a=1;b=??windowSize"));
-    QVERIFY(replaceFirst(text, "??windowSize", QStringLiteral("a much longer value")));
-    QCOMPARE(text, QByteArrayLiteral("a=1;b=a much longer value"));
-
-    // Values go in as Latin-1.
-    text = QByteArrayLiteral("[??SchemaId]");
-    QVERIFY(replaceFirst(text, "??SchemaId", QStringLiteral("\u00e9")));
-    QCOMPARE(text, QByteArray("[\xe9]"));
-
-    // An absent placeholder or a position outside the text damages nothing.
-    text = QByteArrayLiteral("no placeholder");
-    QVERIFY(!replaceFirst(text, "??SchemaId", QStringLiteral("x")));
-    replaceAt(text, -1, 10, QStringLiteral("x"));
-    replaceAt(text, text.size() - 2, 10, QStringLiteral("x"));
-    QCOMPARE(text, QByteArrayLiteral("no placeholder"));
 }
 
 void TestPlanTemplate::substitutionRefusals()
