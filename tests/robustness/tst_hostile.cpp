@@ -25,8 +25,11 @@ const QString kRootMark = QStringLiteral("<root>"); // the workspace, once it ex
 // Puts a hostile file of the given kind at path; empty kinds leave it be.
 void makeHostile(const QString &path, const QString &kind)
 {
-    if (kind == "unreadable") {
+    if (kind == "unreadable")
         QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    if (kind == "unreadable" || kind == "lacking") {
+        if (kind == "lacking")
+            writeBytes(path, readBytes(path).replace("??slideSize", "100"));
         return;
     }
     QFile::remove(path);
@@ -47,15 +50,17 @@ void makeHostile(const QString &path, const QString &kind)
 }
 
 // The hostile files that both readers refuse with a box of their own.
-void addFileRows(const QString &notRegular, const QString &tooLarge)
+void addFileRows(const char *reader, const QString &notRegular, const QString &tooLarge)
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("box");
-    QTest::newRow("folder") << "folder" << notRegular;
-    QTest::newRow("named pipe") << "pipe" << notRegular;
-    QTest::newRow("link to /dev/zero") << "zero" << notRegular;
-    QTest::newRow("one byte over the cap") << "over cap" << tooLarge;
-    QTest::newRow("huge") << "huge" << tooLarge;
+    const auto row = [reader](const char *tag, const char *kind, const QString &box) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(reader, tag)))
+            << (reader == QLatin1String("library")) << kind << box;
+    };
+    row("folder", "folder", notRegular);
+    row("named pipe", "pipe", notRegular);
+    row("link to /dev/zero", "zero", notRegular);
+    row("one byte over the cap", "over cap", tooLarge);
+    row("huge", "huge", tooLarge);
 }
 
 } // namespace
@@ -65,87 +70,70 @@ class TestHostile : public QObject
     Q_OBJECT
 
 private slots:
-    void hostileTemplate_data();
-    void hostileTemplate();
-    void hostileLibrary_data();
-    void hostileLibrary();
+    void hostileFile_data();
+    void hostileFile();
     void largeLibraryWithinCap();
     void hostileOperatorName_data();
     void hostileOperatorName();
     void hostileNamesInLibrary();
 };
 
-void TestHostile::hostileTemplate_data()
+void TestHostile::hostileFile_data()
 {
+    QTest::addColumn<bool>("library"); // else the template
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("box");
     const QString path = QStringLiteral("../torvik_stream_query_engine/template/") + kTemplate;
     addFileRows(
+        "template",
         boxLine(Msg::fileMissingTitle, Msg::templateOpenFailedText + Msg::notRegularFileText),
         boxLine(Msg::fileReadingErrorTitle, Msg::templateTooLargeText));
-    QTest::newRow("missing") << "missing"
-                             << boxLine(Msg::fileMissingTitle, Msg::templateMissingText);
-    QTest::newRow("empty") << "empty" << boxLine(Msg::fileReadingErrorTitle, "Unknown error");
-    QTest::newRow("unreadable") << "unreadable"
-                                << boxLine(Msg::fileMissingTitle,
-                                           Msg::templateOpenFailedText + "Permission denied");
-    QTest::newRow("lacking a placeholder")
-        << "lacking"
+    QTest::newRow("template missing")
+        << false << "missing" << boxLine(Msg::fileMissingTitle, Msg::templateMissingText);
+    QTest::newRow("template empty")
+        << false << "empty" << boxLine(Msg::fileReadingErrorTitle, "Unknown error");
+    QTest::newRow("template unreadable")
+        << false << "unreadable"
+        << boxLine(Msg::fileMissingTitle, Msg::templateOpenFailedText + "Permission denied");
+    QTest::newRow("template lacking a placeholder")
+        << false << "lacking"
         << boxLine(Msg::fileReadingErrorTitle, Msg::placeholderMissingText("??slideSize", path));
+    const QString open = Msg::libraryOpenErrorTitle;
+    addFileRows("library", boxLine(open, Msg::libraryNotRegularText),
+                boxLine(open, Msg::libraryTooLargeText));
+    QTest::newRow("library missing")
+        << true << "missing" << boxLine(open, "No such file or directory");
+    QTest::newRow("library unreadable")
+        << true << "unreadable" << boxLine(open, "Permission denied");
 }
 
-// Save refuses with the template's own box, promptly, and writes nothing.
-void TestHostile::hostileTemplate()
+// Promptly refused with the reader's own box, and nothing written. A library
+// refused at start leaves an empty list: Save writes no plan, Remove does
+// nothing, and the library is never created or replaced.
+void TestHostile::hostileFile()
 {
+    QFETCH(bool, library);
     QFETCH(QString, kind);
     QFETCH(QString, box);
     if (kind == "unreadable" && privileged())
         QSKIP("root reads every file");
     Workspace ws;
     QVERIFY(ws.isValid());
-    const QString path = ws.templatePath(kTemplate);
-    if (kind == "lacking")
-        writeBytes(path, readBytes(path).replace("??slideSize", "100"));
-    else
-        makeHostile(path, kind);
+    makeHostile(library ? ws.libraryPath() : ws.templatePath(kTemplate), kind);
     const TreeImage before = treeImage(ws.root());
+
+    Watchdog watchdog(QStringLiteral("a hostile file"), 15, 512 * 1024 * 1024);
     Panel panel;
-    {
-        Watchdog watchdog(QStringLiteral("save with a hostile template"), 15, 512 * 1024 * 1024);
-        panel.save(QStringLiteral("plan.txt"));
+    if (library) {
+        QCOMPARE(panel.seen(), QStringList{box});
+        QVERIFY(panel.debug.lines().contains("file open error!"));
+        QVERIFY(panel.listed().isEmpty());
+        panel.boxes.clear();
+        panel.remove();
+        box = boxLine(Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText);
     }
-    QCOMPARE(panel.seen(), QStringList{box});
-    QCOMPARE(treeDifferences(before, treeImage(ws.root())), QStringList());
-}
-
-void TestHostile::hostileLibrary_data()
-{
-    addFileRows(Msg::libraryNotRegularText, Msg::libraryTooLargeText);
-    QTest::newRow("missing") << "missing" << QStringLiteral("No such file or directory");
-    QTest::newRow("unreadable") << "unreadable" << QStringLiteral("Permission denied");
-}
-
-// The window still opens with an empty list; Save writes no plan, Remove
-// does nothing, and the library is never created or replaced.
-void TestHostile::hostileLibrary()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, box);
-    if (kind == "unreadable" && privileged())
-        QSKIP("root reads every file");
-    Workspace ws;
-    QVERIFY(ws.isValid());
-    makeHostile(ws.libraryPath(), kind);
-    const TreeImage before = treeImage(ws.root());
-
-    Watchdog watchdog(QStringLiteral("start with a hostile library"), 15, 512 * 1024 * 1024);
-    Panel panel;
-    QCOMPARE(panel.seen(), QStringList{boxLine(Msg::libraryOpenErrorTitle, box)});
-    QVERIFY(panel.debug.lines().contains("file open error!"));
-    QVERIFY(panel.listed().isEmpty());
-    panel.boxes.clear();
-    panel.remove();
     panel.save(QStringLiteral("plan.txt"));
-    QCOMPARE(panel.seen(),
-             QStringList{boxLine(Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText)});
+    QCOMPARE(panel.seen(), QStringList{box});
     QCOMPARE(treeDifferences(before, treeImage(ws.root())), QStringList());
 }
 
