@@ -41,6 +41,10 @@ private slots:
     void planOptions_data();
     void planOptions();
     void flagsFollowClicksOnly();
+    void metaObjectTable();
+    void nameChangeRepaintsAtOnce();
+    void refreshListAndEmptySlotsChangeNothing();
+    void closingEndsTheLoopAndTeardownFreesAll();
 
 private:
     std::unique_ptr<Workspace> ws;
@@ -48,6 +52,7 @@ private:
 
 void TestMainWin::init()
 {
+    ws.reset(); // the old workspace restores the directory it found: let it go first
     ws = std::make_unique<Workspace>(
         QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=2\r\nplanA.txt\r\nplanB.txt"));
     QVERIFY(ws->isValid());
@@ -238,6 +243,106 @@ void TestMainWin::flagsFollowClicksOnly()
     // ... while evolution is on whatever the argument says.
     QVERIFY(QMetaObject::invokeMethod(&w, "onRbtEvo", Q_ARG(bool, false)));
     QCOMPARE(field->text(), QStringLiteral("ORCL_Evo_with_Sum.txt"));
+}
+
+// Method order, kinds and parameter names are what the meta-object exposes to
+// anything that connects by name or index.
+void TestMainWin::metaObjectTable()
+{
+    const QMetaObject &meta = MainWin::staticMetaObject;
+    QCOMPARE(meta.className(), "MainWin");
+    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
+    QCOMPARE(meta.propertyCount(), meta.propertyOffset());
+    const std::pair<const char *, const char *> table[] = {
+        {"sigUpdateAllViews()", ""},
+        {"onListSelected(QModelIndex)", ""},
+        {"updateAllViews()", ""},
+        {"onSave()", ""},
+        {"onRefresh()", ""},
+        {"onRemove()", ""},
+        {"dataSourceSwitched(int)", "index"},
+        {"onRbtEvo(bool)", ""},
+        {"onRbtNoEvo()", ""},
+        {"onCBox(bool)", ""},
+        {"onLaunchClicked()", ""},
+    };
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), int(std::size(table)));
+    for (int i = 0; i < int(std::size(table)); ++i) {
+        const QMetaMethod method = meta.method(meta.methodOffset() + i);
+        QCOMPARE(method.methodSignature(), QByteArray(table[i].first));
+        QCOMPARE(method.parameterNames().join(), QByteArray(table[i].second));
+        QCOMPARE(method.methodType(), i == 0 ? QMetaMethod::Signal : QMetaMethod::Slot);
+    }
+}
+
+void TestMainWin::nameChangeRepaintsAtOnce()
+{
+    Panel p;
+    p.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    QTest::qWait(50); // let the first paint go by
+
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    p.window.installEventFilter(&counter);
+    // No event loop runs between the click and the check: only a synchronous
+    // repaint can have painted the window.
+    p.widget<QCheckBox>("cbox_sum")->click();
+    QVERIFY(counter.paints > 0);
+}
+
+void TestMainWin::refreshListAndEmptySlotsChangeNothing()
+{
+    Panel p;
+    p.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    const TreeImage before = treeImage(ws->root());
+    const QStringList rows = p.listed();
+    p.debug.clear();
+
+    p.widget<QPushButton>("pbt_refresh")->click();
+    auto *list = p.widget<QListView>("listView");
+    const QModelIndex first = list->model()->index(0, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(first).center());
+    QCOMPARE(list->currentIndex(), first); // the click did reach the list
+    QVERIFY(QMetaObject::invokeMethod(&p.window, "updateAllViews"));
+    QVERIFY(QMetaObject::invokeMethod(&p.window, "sigUpdateAllViews"));
+    QTest::qWait(50);
+
+    QCOMPARE(treeDifferences(before, treeImage(ws->root())), QStringList());
+    QCOMPARE(p.listed(), rows);
+    QCOMPARE(p.debug.lines(), QStringList());
+    QCOMPARE(p.seen(), QStringList());
+}
+
+void TestMainWin::closingEndsTheLoopAndTeardownFreesAll()
+{
+    auto w = std::make_unique<MainWin>();
+    QPointer<QWidget> list = w->findChild<QWidget *>(QStringLiteral("listView"));
+    QPointer<QAbstractItemModel> model =
+        w->findChild<QListView *>(QStringLiteral("listView"))->model();
+    QVERIFY(model);
+    const QByteArray library = ws->libraryBytes();
+
+    // Closing the only window ends the event loop, as it ends the program.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QTimer::singleShot(0, w.get(), &QWidget::close);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // bounds the wait
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(list); // closing does not destroy the window
+
+    w.reset();
+    QVERIFY(!list);
+    QVERIFY(!model); // the list model goes with the window
+    QCOMPARE(ws->libraryBytes(), library);
 }
 
 QTEST_MAIN(TestMainWin)
