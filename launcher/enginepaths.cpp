@@ -43,10 +43,10 @@ QString programFile(const QString &baseName)
 
 } // namespace EnginePaths
 
-const QVector<EngineSpec> &engineTable()
+const QVector<EngineEntry> &engineTable()
 {
     using EnginePaths::programFile;
-    static const QVector<EngineSpec> table{
+    static const QVector<EngineEntry> table{
         {kSourceFolder, kSourceFolder + programFile(QStringLiteral("torvik_stream_source_engine")),
          QStringLiteral("source engine started")},
         {kVisualFolder, kVisualFolder + programFile(QStringLiteral("Plotmir")),
@@ -57,7 +57,7 @@ const QVector<EngineSpec> &engineTable()
     return table;
 }
 
-EngineLocation locateEngine(const EngineSpec &engine, const QDir &panelDir)
+EngineLocation locateEngine(const EngineEntry &engine, const QDir &panelDir)
 {
     return {QDir::cleanPath(panelDir.absoluteFilePath(engine.folder)),
             QDir::cleanPath(panelDir.absoluteFilePath(engine.program))};

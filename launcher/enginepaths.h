@@ -23,7 +23,7 @@ QString programFile(const QString &baseName);
 } // namespace EnginePaths
 
 // One row of the engine table, in launch order.
-struct EngineSpec
+struct EngineEntry
 {
     QString folder;      // working folder, relative, ending in "/"
     QString program;     // folder followed directly by the program file
@@ -31,7 +31,7 @@ struct EngineSpec
 };
 
 // Source, visual and query engine, in the order they are started.
-const QVector<EngineSpec> &engineTable();
+const QVector<EngineEntry> &engineTable();
 
 // An engine's folder and program as absolute paths. They are resolved against
 // the panel's own directory: a relative program path would otherwise be taken
@@ -42,4 +42,4 @@ struct EngineLocation
     QString program;
 };
 
-EngineLocation locateEngine(const EngineSpec &engine, const QDir &panelDir);
+EngineLocation locateEngine(const EngineEntry &engine, const QDir &panelDir);

@@ -40,7 +40,7 @@ bool startEngine(QProcess &process, const EngineLocation &where)
 void MainWin::onLaunchClicked()
 {
     QProcess **const members[] = {&sourceProcess, &visualProcess, &queryProcess};
-    const QVector<EngineSpec> &engines = engineTable();
+    const QVector<EngineEntry> &engines = engineTable();
     Q_ASSERT(engines.size() == int(std::size(members)));
 
     const QDir panelDir = QDir::current();

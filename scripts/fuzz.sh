@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (tests/fuzz, with clang) and runs each one for
-# a bounded time, starting from the committed seed corpus. Fails on the first
+# a bounded time, starting from the committed inputs. Fails on the first
 # crash, sanitizer report, leak, hang or broken promise; the input that caused
 # it is left in build-fuzz/artifacts/.
 #
@@ -34,14 +34,14 @@ cmake --build "$build" -j "${JOBS:-2}" --target "${targets[@]}"
 mkdir -p "$build/artifacts"
 status=0
 for target in "${targets[@]}"; do
-    seeds="$root/tests/fuzz/corpus/${target#fuzz_}"
+    starting="$root/tests/fuzz/corpus/${target#fuzz_}"
     work="$build/corpus/${target#fuzz_}"
     log="$build/$target.log"
     mkdir -p "$work"
     echo "== $target for ${seconds}s"
     if "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
-        "$work" "$seeds" > "$log" 2>&1; then
+        "$work" "$starting" > "$log" 2>&1; then
         runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
         files="$(find "$work" -type f | wc -l)"
         echo "$target: ${runs:-?} executions, corpus of $files inputs, no finding"

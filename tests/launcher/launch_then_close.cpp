@@ -18,7 +18,7 @@ namespace {
 
 bool everyEngineLogged(int launches)
 {
-    for (const EngineSpec &engine : engineTable()) {
+    for (const EngineEntry &engine : engineTable()) {
         QFile log(locateEngine(engine, QDir::current()).workingFolder + "/engine.log");
         if (!log.open(QIODevice::ReadOnly) || log.readAll().count('\n') < launches)
             return false;

@@ -83,7 +83,7 @@ QStringList Workspace::planFiles() const
 
 bool Workspace::installStandInEngines() const
 {
-    for (const EngineSpec &engine : engineTable()) {
+    for (const EngineEntry &engine : engineTable()) {
         const QString target = QDir(panelDir()).absoluteFilePath(engine.program);
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::remove(target);

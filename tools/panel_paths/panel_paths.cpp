@@ -9,7 +9,7 @@
 int main()
 {
     QTextStream out(stdout);
-    for (const EngineSpec &engine : engineTable())
+    for (const EngineEntry &engine : engineTable())
         out << "engine " << engine.program << '\n';
     out << "templates " << EnginePaths::templateFolder() << '\n';
     out << "plans " << EnginePaths::planFolder() << '\n';
