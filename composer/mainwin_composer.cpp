@@ -147,25 +147,22 @@ bool MainWin::substituteParameters()
                        int(planText.indexOf(sourcePlaceholder)));
     qDebug() << planText;
 
-    const PlanParameters parameters{
-        ui->editWindowSize->text(),
-        ui->editSlideSize->text(),
-        ui->editRangeThres->text(),
-        ui->editCountThres->text(),
-    };
-    if (const auto problem = parameterProblem(parameters)) {
-        showError(Msg::parameterErrorTitle, *problem);
+    const PlanInputs inputs{sourceRef,
+                            schemaId,
+                            withEvo,
+                            {ui->editWindowSize->text(), ui->editSlideSize->text(),
+                             ui->editRangeThres->text(), ui->editCountThres->text()}};
+    const SubstitutionResult result = fillParameters(planText, original, inputs);
+    if (result.parameterProblem) {
+        showError(Msg::parameterErrorTitle, *result.parameterProblem);
         return false;
     }
-    fillSettings(planText, schemaId, withEvo, parameters);
-    // Searching from the start after each replacement would take a placeholder
-    // that a value formed with its neighbours for the real one, which would
-    // then stay in the plan.
-    if (const auto joined = joinedPlaceholder(original, planText)) {
+    if (result.joinedPlaceholder) {
         const TemplateChoice choice =
             templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
         showError(Msg::fileReadingErrorTitle,
-                  Msg::placeholderJoinedText(QString::fromLatin1(*joined), templatePath(choice)));
+                  Msg::placeholderJoinedText(QString::fromLatin1(*result.joinedPlaceholder),
+                                             templatePath(choice)));
         return false;
     }
     return true;

@@ -137,43 +137,41 @@ bool replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString
     return true;
 }
 
-std::optional<QByteArray> joinedPlaceholder(const QByteArray &original, const QByteArray &filled)
+SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
+                                  const PlanInputs &inputs)
 {
-    for (const QByteArray &placeholder : planPlaceholders()) {
-        if (filled.count(placeholder) != original.count(placeholder) - 1)
-            return placeholder;
-    }
-    return std::nullopt;
-}
-
-void fillSettings(QByteArray &text, const QString &schemaId, bool withEvo,
-                  const PlanParameters &parameters)
-{
+    SubstitutionResult result;
+    result.parameterProblem = parameterProblem(inputs.parameters);
+    if (result.parameterProblem)
+        return result;
     const std::array<QString, 6> values{
-        schemaId,
-        withEvo ? QStringLiteral("1") : QStringLiteral("0"),
-        parameters.windowSize,
-        parameters.slideSize,
-        parameters.rangeThreshold,
-        parameters.countThreshold,
+        inputs.schemaId,
+        inputs.withEvo ? QStringLiteral("1") : QStringLiteral("0"),
+        inputs.parameters.windowSize,
+        inputs.parameters.slideSize,
+        inputs.parameters.rangeThreshold,
+        inputs.parameters.countThreshold,
     };
     const auto &placeholders = planPlaceholders();
     for (std::size_t i = 0; i < values.size(); ++i)
         replaceFirst(text, placeholders[i + 1], values[i]);
+    for (const QByteArray &placeholder : placeholders) {
+        if (text.count(placeholder) != original.count(placeholder) - 1) {
+            result.joinedPlaceholder = placeholder;
+            break;
+        }
+    }
+    return result;
 }
 
 SubstitutionResult substitutePlan(QByteArray &text, const PlanInputs &inputs)
 {
-    SubstitutionResult result;
-    result.missingPlaceholder = missingPlaceholder(text);
-    if (result.missingPlaceholder)
+    if (const auto missing = missingPlaceholder(text)) {
+        SubstitutionResult result;
+        result.missingPlaceholder = missing;
         return result;
+    }
     const QByteArray original = text;
     replaceFirst(text, planPlaceholders()[0], inputs.sourceRef);
-    result.parameterProblem = parameterProblem(inputs.parameters);
-    if (result.parameterProblem)
-        return result;
-    fillSettings(text, inputs.schemaId, inputs.withEvo, inputs.parameters);
-    result.joinedPlaceholder = joinedPlaceholder(original, text);
-    return result;
+    return fillParameters(text, original, inputs);
 }

@@ -47,15 +47,6 @@ void replaceAt(QByteArray &text, qsizetype position, qsizetype length, const QSt
 // Replaces the first occurrence of a placeholder; false when there is none.
 bool replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString &value);
 
-// The first placeholder whose number of occurrences did not drop by exactly
-// one from the template as read: a value that joined the text beside it into
-// a new placeholder, which a later search would take for the real one.
-std::optional<QByteArray> joinedPlaceholder(const QByteArray &original, const QByteArray &filled);
-
-// Fills the six placeholders after "??SourceName" once the parameters passed.
-void fillSettings(QByteArray &text, const QString &schemaId, bool withEvo,
-                  const PlanParameters &parameters);
-
 struct PlanInputs
 {
     QString sourceRef;
@@ -74,6 +65,14 @@ struct SubstitutionResult
     std::optional<QByteArray> joinedPlaceholder;
     bool done() const { return !missingPlaceholder && !parameterProblem && !joinedPlaceholder; }
 };
+
+// The part after "??SourceName": checks the parameters, fills the other six
+// placeholders and refuses the text when a value joined the text beside it
+// into another placeholder (a search from the start would then have filled
+// that one and left the real one in the plan). original is the template as
+// read.
+SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
+                                  const PlanInputs &inputs);
 
 SubstitutionResult substitutePlan(QByteArray &text, const PlanInputs &inputs);
 

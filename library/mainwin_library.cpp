@@ -117,10 +117,8 @@ void MainWin::loadLibrary()
 
 void MainWin::registerPlan()
 {
-    if (!planModel) {
-        QMessageBox::critical(nullptr, Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText);
-        return;
-    }
+    // Save writes no plan while no library is loaded, so none reaches here.
+    Q_ASSERT(planModel);
     ++planCount;
     planNames.append(planName);
     configText = LibraryText::rebuild(configText, countStart, planNames);
@@ -128,7 +126,6 @@ void MainWin::registerPlan()
     if (!writeLibraryFile(true))
         return;
     planModel->setStringList(planNames);
-    ui->listView->setModel(planModel.get());
     repaint();
 }
 
