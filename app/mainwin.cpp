@@ -1,5 +1,6 @@
 #include "app/mainwin.h"
 
+#include "composer/datasources.h"
 #include "ui_mainwin.h"
 
 #include <QFile>
@@ -12,14 +13,14 @@ MainWin::MainWin(QWidget *parent)
       sourceProcess(nullptr),
       visualProcess(nullptr),
       queryProcess(nullptr),
-      sourceName(QStringLiteral("ORCL")),
-      sourceRef(QStringLiteral("data/ORCL.txt")),
+      sourceName(dataSources().front().sourceName),
+      sourceRef(dataSources().front().sourceRef),
       withSum(false),
       withEvo(false)
 {
     // The combo box fills itself inside setupUi(), before any connection
     // exists, so its first selection does not reach dataSourceSwitched();
-    // the ORCL values above stand in for it.
+    // the first row's values above stand in for it.
     ui->setupUi(this);
 
     connect(ui->dataSourceComBox, &QComboBox::currentIndexChanged, this,

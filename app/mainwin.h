@@ -12,11 +12,13 @@ class QFile;
 class QProcess;
 class QStringListModel;
 class Ui_MainWin;
+struct TemplateChoice;
 
 // The panel's one window: composes and saves query plans, keeps the query
 // engine's plan library and starts the three stream engines. The rules behind
-// each action live in the composer, library and launcher folders as plain
-// functions; the members here hold the window's state and show its boxes.
+// each action live in the composer, library and workspace folders as plain
+// functions; the members here hold the window's state, read the widgets and
+// turn what the rules report into boxes.
 class MainWin : public QMainWindow
 {
     Q_OBJECT
@@ -44,9 +46,9 @@ private:
     // Plan options (composer)
     void updateSaveFileName();
 
-    // Template and substitution (composer)
-    bool readPlanTemplate();
-    bool substituteParameters();
+    // Template and substitution (composer), for the template that Save chose
+    bool readPlanTemplate(const TemplateChoice &choice);
+    bool substituteParameters(const TemplateChoice &choice);
     void replacePlaceholder(QByteArray &text, const QString &placeholder, const QString &value,
                             int position);
 
@@ -70,6 +72,8 @@ private:
     QByteArray planText;
     std::unique_ptr<QStringListModel> planModel; // null while no library is loaded
     int countStart = -1;
+    // Kept because the window's members are fixed: countEnd is only set by the
+    // load, and planCount, always the number of names, is read only for the log.
     int countEnd = -1;
     int planCount = 0;
     QString sourceName;

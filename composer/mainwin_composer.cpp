@@ -3,21 +3,21 @@
 
 #include "app/mainwin.h"
 
+#include "app/errorbox.h"
 #include "app/messages.h"
-#include "app/writeerror.h"
-#include "composer/planoptions.h"
+#include "composer/datasources.h"
 #include "composer/plantemplate.h"
-#include "launcher/enginepaths.h"
 #include "ui_mainwin.h"
+#include "workspace/files.h"
+#include "workspace/paths.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 
 void MainWin::dataSourceSwitched(int index)
 {
-    if (const auto source = dataSourceAt(index)) {
+    if (const DataSource *source = dataSourceAt(index)) {
         // The word is followed by one blank, as the debug stream has always
         // ended it.
         qDebug().nospace().noquote() << source->debugWord << ' ';
@@ -51,19 +51,7 @@ void MainWin::updateSaveFileName()
     repaint();
 }
 
-// ---- template, substitution and saving: see below ----
-
 namespace {
-
-void showError(const QString &title, const QString &text)
-{
-    QMessageBox::critical(nullptr, title, text);
-}
-
-QString templatePath(const TemplateChoice &choice)
-{
-    return EnginePaths::templateFolder() + choice.fileName;
-}
 
 // A dangling symbolic link, a folder, "." and ".." all count as taken.
 bool planPathTaken(const QString &path)
@@ -72,74 +60,50 @@ bool planPathTaken(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
-// Unlike readAll(), never takes more than limit bytes into memory.
-QByteArray readAtMost(QIODevice &device, qint64 limit)
-{
-    constexpr qint64 chunkSize = 64 * 1024;
-    QByteArray bytes;
-    while (bytes.size() < limit) {
-        const QByteArray chunk = device.read(qMin(chunkSize, limit - bytes.size()));
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    return bytes;
-}
-
 } // namespace
 
-bool MainWin::readPlanTemplate()
+bool MainWin::readPlanTemplate(const TemplateChoice &choice)
 {
-    const TemplateChoice choice =
-        templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
     if (choice.schemaId)
         schemaId = *choice.schemaId;
+    qDebug() << choice.path;
+    qDebug() << "templateFile exists " << QFile::exists(choice.path);
 
-    const QString path = templatePath(choice);
-    qDebug() << path;
-    QFile templateFile(path);
-    const bool exists = templateFile.exists();
-    qDebug() << "templateFile exists " << exists;
-    if (!exists) {
-        showError(Msg::fileMissingTitle, Msg::templateMissingText);
+    const Files::FileRead read = Files::readRegularFile(choice.path);
+    switch (read.status) {
+    case Files::FileRead::Missing:
+        ErrorBox::show(Msg::fileMissingTitle, Msg::templateMissingText);
+        return false;
+    case Files::FileRead::NotRegular:
+        ErrorBox::show(Msg::fileMissingTitle,
+                       Msg::templateOpenFailedText + Msg::notRegularFileText);
+        return false;
+    case Files::FileRead::OpenFailed:
+        ErrorBox::show(Msg::fileMissingTitle, Msg::templateOpenFailedText + read.error);
+        return false;
+    case Files::FileRead::TooLarge:
+        ErrorBox::show(Msg::fileReadingErrorTitle, Msg::templateTooLargeText());
+        return false;
+    case Files::FileRead::ReadFailed:
+    case Files::FileRead::Read:
+        break;
+    }
+    planText = read.bytes;
+    // An empty template, or a read that broke off: the file's own reason.
+    if (planText.isEmpty() || read.status == Files::FileRead::ReadFailed) {
+        ErrorBox::show(Msg::fileReadingErrorTitle, read.error);
         return false;
     }
-    // Opening a named pipe would block and a device never ends: only regular
-    // files are read.
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        showError(Msg::fileMissingTitle, Msg::templateOpenFailedText + Msg::notRegularFileText);
-        return false;
-    }
-    if (!templateFile.open(QIODevice::ReadOnly)) {
-        showError(Msg::fileMissingTitle, Msg::templateOpenFailedText + templateFile.errorString());
-        return false;
-    }
-    if (info.size() > maxTemplateSize) {
-        showError(Msg::fileReadingErrorTitle, Msg::templateTooLargeText);
-        return false;
-    }
-    planText = readAtMost(templateFile, maxTemplateSize + 1);
-    if (planText.size() > maxTemplateSize) { // it grew since it was looked at
-        planText.clear();
-        showError(Msg::fileReadingErrorTitle, Msg::templateTooLargeText);
-        return false;
-    }
-    if (planText.isEmpty()) {
-        showError(Msg::fileReadingErrorTitle, templateFile.errorString());
-        return false;
-    }
-    templateFile.close();
     // A replacement at a missing placeholder would damage the plan.
     if (const auto missing = missingPlaceholder(planText)) {
-        showError(Msg::fileReadingErrorTitle,
-                  Msg::placeholderMissingText(QString::fromLatin1(*missing), path));
+        ErrorBox::show(Msg::fileReadingErrorTitle,
+                       Msg::placeholderMissingText(*missing, choice.path));
         return false;
     }
     return true;
 }
 
-bool MainWin::substituteParameters()
+bool MainWin::substituteParameters(const TemplateChoice &choice)
 {
     const QByteArray original = planText;
     const QByteArray &sourcePlaceholder = planPlaceholders()[0];
@@ -147,22 +111,19 @@ bool MainWin::substituteParameters()
                        int(planText.indexOf(sourcePlaceholder)));
     qDebug() << planText;
 
-    const PlanInputs inputs{sourceRef,
-                            schemaId,
+    const PlanInputs inputs{schemaId,
                             withEvo,
                             {ui->editWindowSize->text(), ui->editSlideSize->text(),
                              ui->editRangeThres->text(), ui->editCountThres->text()}};
     const SubstitutionResult result = fillParameters(planText, original, inputs);
     if (result.parameterProblem) {
-        showError(Msg::parameterErrorTitle, *result.parameterProblem);
+        ErrorBox::show(Msg::parameterErrorTitle,
+                       Msg::parameterProblemText(*result.parameterProblem));
         return false;
     }
     if (result.joinedPlaceholder) {
-        const TemplateChoice choice =
-            templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
-        showError(Msg::fileReadingErrorTitle,
-                  Msg::placeholderJoinedText(QString::fromLatin1(*result.joinedPlaceholder),
-                                             templatePath(choice)));
+        ErrorBox::show(Msg::fileReadingErrorTitle,
+                       Msg::placeholderJoinedText(*result.joinedPlaceholder, choice.path));
         return false;
     }
     return true;
@@ -176,26 +137,26 @@ void MainWin::replacePlaceholder(QByteArray &text, const QString &placeholder, c
 
 bool MainWin::writeQueryPlan()
 {
-    const QString path = EnginePaths::planFolder() + planName;
+    const QString path = Paths::planFolder() + planName;
     planFile = std::make_unique<QFile>(path);
     if (planPathTaken(path)) {
-        showError(Msg::fileExistsTitle, Msg::fileExistsText);
+        ErrorBox::show(Msg::fileExistsTitle, Msg::fileExistsText);
         return false;
     }
     // NewOnly creates the file only if nothing is there, in the same step, so
     // that nothing is ever overwritten and no symbolic link is followed.
     if (!planFile->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (planPathTaken(path))
-            showError(Msg::fileExistsTitle, Msg::fileExistsText);
+            ErrorBox::show(Msg::fileExistsTitle, Msg::fileExistsText);
         else
-            showError(Msg::fileOpenFailedTitle, planFile->errorString());
+            ErrorBox::show(Msg::fileOpenFailedTitle, planFile->errorString());
         return false;
     }
-    QString error;
-    if (!writeAllBytes(*planFile, planText, error)) {
+    if (const auto error = Files::writeAll(*planFile, planText)) {
+        // No partial plan stays behind.
         planFile->close();
         planFile->remove();
-        showError(Msg::fileWriteFailedTitle, error);
+        ErrorBox::show(Msg::fileWriteFailedTitle, *error);
         return false;
     }
     planFile->close();
@@ -208,20 +169,22 @@ void MainWin::onSave()
     planName = ui->lEditSaveFileName->text();
     switch (planNameProblem(planName)) {
     case PlanNameProblem::SpecialCharacter:
-        showError(Msg::namingErrorTitle, Msg::namingErrorText);
+        ErrorBox::show(Msg::namingErrorTitle, Msg::namingErrorText);
         return;
     case PlanNameProblem::NotPlain:
-        showError(Msg::namingErrorTitle, Msg::plainNameText);
+        ErrorBox::show(Msg::namingErrorTitle, Msg::plainNameText);
         return;
     case PlanNameProblem::None:
         break;
     }
-    if (!readPlanTemplate() || !substituteParameters())
+    const TemplateChoice choice =
+        templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
+    if (!readPlanTemplate(choice) || !substituteParameters(choice))
         return;
     // Without a loaded library the plan could not be registered; writing it
     // anyway would leave a plan that no list shows.
     if (!planModel) {
-        showError(Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText);
+        ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText);
         return;
     }
     if (!writeQueryPlan())

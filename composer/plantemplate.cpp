@@ -1,6 +1,6 @@
 #include "composer/plantemplate.h"
 
-#include "app/messages.h"
+#include "workspace/paths.h"
 
 #include <QRegularExpression>
 
@@ -8,52 +8,18 @@
 
 namespace {
 
-struct TemplateRow
-{
-    const char *dimensionWord;
-    const char *schemaId;
-};
-
-// ORCL and Traffic share the three-dimension templates.
-constexpr std::array<TemplateRow, 3> templateRows{{
-    {"dim_3", "1"},
-    {"dim_3", "20"},
-    {"dim_4", "23"},
-}};
-
 // Whatever Latin-1 cannot hold would reach a file as "?".
 bool isLatin1(const QString &text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
 }
 
-// Characters that make the file on disk differ from the name: a path
-// separator leaves the plan folder, and a NUL cuts the name short.
-bool hasUnsafeCharacter(const QString &name)
+void replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString &value)
 {
-    if (name.contains(u'/') || name.contains(u'\\') || name.contains(QChar(0)))
-        return true;
-#ifdef Q_OS_WIN
-    if (name.contains(u':'))
-        return true;
-#endif
-    return false;
+    replaceAt(text, text.indexOf(placeholder), placeholder.size(), value);
 }
 
 } // namespace
-
-TemplateChoice templateChoice(int sourceIndex, bool withSum)
-{
-    TemplateChoice choice;
-    if (sourceIndex >= 0 && sourceIndex < int(templateRows.size())) {
-        const TemplateRow &row = templateRows[std::size_t(sourceIndex)];
-        choice.dimensionWord = QString::fromLatin1(row.dimensionWord);
-        choice.schemaId = QString::fromLatin1(row.schemaId);
-    }
-    choice.fileName = choice.dimensionWord + u'_'
-        + (withSum ? QStringLiteral("sum") : QStringLiteral("no_sum")) + QStringLiteral(".txt");
-    return choice;
-}
 
 PlanNameProblem planNameProblem(const QString &name)
 {
@@ -63,14 +29,12 @@ PlanNameProblem planNameProblem(const QString &name)
                                               QRegularExpression::UseUnicodePropertiesOption);
     if (name.contains(forbidden))
         return PlanNameProblem::SpecialCharacter;
-    // A name that Latin-1 cannot hold would be listed in the library under
-    // another name.
-    if (hasUnsafeCharacter(name) || !isLatin1(name))
+    if (Paths::planFolderEntry(name) == Paths::PlanFolderEntry::Outside || !isLatin1(name))
         return PlanNameProblem::NotPlain;
     return PlanNameProblem::None;
 }
 
-std::optional<QString> parameterProblem(const PlanParameters &parameters)
+std::optional<ParameterProblem> parameterProblem(const PlanParameters &parameters)
 {
     bool windowOk = false;
     bool slideOk = false;
@@ -86,18 +50,18 @@ std::optional<QString> parameterProblem(const PlanParameters &parameters)
         && isLatin1(parameters.rangeThreshold) && isLatin1(parameters.countThreshold);
 
     if (!(windowOk && slideOk && rangeOk && countOk && latin1))
-        return Msg::onlyNumbersText;
+        return ParameterProblem::NotNumbers;
     if (slide >= window)
-        return Msg::slideBelowWindowText;
+        return ParameterProblem::SlideNotBelowWindow;
     if (window < 1 || slide < 1)
-        return Msg::sizesPositiveText;
+        return ParameterProblem::SizesNotPositive;
     // Written so that NaN fails too.
     if (!(range >= 0.0 && range <= 1.0))
-        return Msg::rangeBoundsText;
+        return ParameterProblem::RangeOutOfBounds;
     if (count >= window)
-        return Msg::countBelowWindowText;
+        return ParameterProblem::CountNotBelowWindow;
     if (count < 1)
-        return Msg::countPositiveText;
+        return ParameterProblem::CountNotPositive;
     return std::nullopt;
 }
 
@@ -123,18 +87,9 @@ std::optional<QByteArray> missingPlaceholder(const QByteArray &text)
 
 void replaceAt(QByteArray &text, qsizetype position, qsizetype length, const QString &value)
 {
-    if (position < 0 || length < 0 || position > text.size() - length)
+    if (position < 0 || position > text.size() - length)
         return;
     text = text.left(position) + value.toLatin1() + text.mid(position + length);
-}
-
-bool replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString &value)
-{
-    const qsizetype position = text.indexOf(placeholder);
-    if (position < 0)
-        return false;
-    replaceAt(text, position, placeholder.size(), value);
-    return true;
 }
 
 SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
@@ -162,16 +117,4 @@ SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
         }
     }
     return result;
-}
-
-SubstitutionResult substitutePlan(QByteArray &text, const PlanInputs &inputs)
-{
-    if (const auto missing = missingPlaceholder(text)) {
-        SubstitutionResult result;
-        result.missingPlaceholder = missing;
-        return result;
-    }
-    const QByteArray original = text;
-    replaceFirst(text, planPlaceholders()[0], inputs.sourceRef);
-    return fillParameters(text, original, inputs);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Plan template choice, parameter checks and placeholder replacement.
+
+// The plan name check, the parameter checks and placeholder replacement.
 
 #include <QByteArray>
 #include <QString>
@@ -7,18 +8,12 @@
 #include <array>
 #include <optional>
 
-// The template for a data-source position and the summarization choice.
-struct TemplateChoice
-{
-    QString dimensionWord;           // empty for a position outside the table
-    QString fileName;                // dimension word "_" sum|no_sum ".txt"
-    std::optional<QString> schemaId; // none for a position outside the table
-};
-
-TemplateChoice templateChoice(int sourceIndex, bool withSum);
-
 // Why a plan name is refused. The special characters are checked first.
-enum class PlanNameProblem { None, SpecialCharacter, NotPlain };
+enum class PlanNameProblem {
+    None,
+    SpecialCharacter, // white space or one of ! @ # $ % ^ & *
+    NotPlain,         // leaves the plan folder, or cannot be stored in the library as it is
+};
 
 PlanNameProblem planNameProblem(const QString &name);
 
@@ -31,8 +26,18 @@ struct PlanParameters
     QString countThreshold;
 };
 
-// The text of the first check that the parameters fail; none when they pass.
-std::optional<QString> parameterProblem(const PlanParameters &parameters);
+// The parameter checks, in the order they run.
+enum class ParameterProblem {
+    NotNumbers,
+    SlideNotBelowWindow,
+    SizesNotPositive,
+    RangeOutOfBounds,
+    CountNotBelowWindow,
+    CountNotPositive,
+};
+
+// The first check that the parameters fail; none when they pass.
+std::optional<ParameterProblem> parameterProblem(const PlanParameters &parameters);
 
 // The seven placeholders, in the order they are replaced.
 const std::array<QByteArray, 7> &planPlaceholders();
@@ -44,37 +49,25 @@ std::optional<QByteArray> missingPlaceholder(const QByteArray &text);
 // position outside the text leaves it as it is.
 void replaceAt(QByteArray &text, qsizetype position, qsizetype length, const QString &value);
 
-// Replaces the first occurrence of a placeholder; false when there is none.
-bool replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString &value);
-
 struct PlanInputs
 {
-    QString sourceRef;
     QString schemaId;
     bool withEvo = false;
     PlanParameters parameters;
 };
 
-// The whole substitution of a template. On a missing placeholder the text is
-// untouched; on refused parameters only "??SourceName" has been replaced; a
-// joined placeholder refuses the filled-in text, which must not be written.
+// Refused parameters leave the text untouched. A joined placeholder refuses
+// the filled-in text, which must not be written.
 struct SubstitutionResult
 {
-    std::optional<QByteArray> missingPlaceholder;
-    std::optional<QString> parameterProblem;
+    std::optional<ParameterProblem> parameterProblem;
     std::optional<QByteArray> joinedPlaceholder;
-    bool done() const { return !missingPlaceholder && !parameterProblem && !joinedPlaceholder; }
 };
 
 // The part after "??SourceName": checks the parameters, fills the other six
 // placeholders and refuses the text when a value joined the text beside it
 // into another placeholder (a search from the start would then have filled
 // that one and left the real one in the plan). original is the template as
-// read.
+// read, before "??SourceName" was filled.
 SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
                                   const PlanInputs &inputs);
-
-SubstitutionResult substitutePlan(QByteArray &text, const PlanInputs &inputs);
-
-// Templates are small; anything larger is not a template.
-constexpr qint64 maxTemplateSize = 16 * 1024 * 1024;

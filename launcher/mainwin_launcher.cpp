@@ -2,25 +2,27 @@
 
 #include "app/mainwin.h"
 
+#include "app/errorbox.h"
 #include "app/messages.h"
-#include "launcher/enginepaths.h"
+#include "workspace/paths.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QMessageBox>
 #include <QProcess>
 
 #include <iterator>
 #include <memory>
+#include <optional>
 
 namespace {
 
 constexpr int kStartWaitMs = 10000;
 
-// Blocks until the engine has started or has failed to. A missing or unusable
-// program leaves the process not running, so a wait is repeated only while it
-// is still starting; looping on waitForStarted() alone would spin for ever.
-bool startEngine(QProcess &process, const EngineLocation &where)
+// Blocks until the engine has started or has failed to; the reason when it
+// failed. A missing or unusable program leaves the process not running, so a
+// wait is repeated only while it is still starting: looping on
+// waitForStarted() alone would spin for ever.
+std::optional<QString> startEngine(QProcess &process, const Paths::EngineLocation &where)
 {
     process.setWorkingDirectory(where.workingFolder);
     // The panel never reads its engines: discarding their output keeps a
@@ -32,7 +34,9 @@ bool startEngine(QProcess &process, const EngineLocation &where)
     while (process.state() == QProcess::Starting)
         process.waitForStarted(kStartWaitMs);
     // An engine that exits right after starting still counts as started.
-    return process.error() != QProcess::FailedToStart;
+    if (process.error() == QProcess::FailedToStart)
+        return process.errorString();
+    return std::nullopt;
 }
 
 } // namespace
@@ -40,28 +44,27 @@ bool startEngine(QProcess &process, const EngineLocation &where)
 void MainWin::onLaunchClicked()
 {
     QProcess **const members[] = {&sourceProcess, &visualProcess, &queryProcess};
-    const QVector<EngineEntry> &engines = engineTable();
-    Q_ASSERT(engines.size() == int(std::size(members)));
+    static_assert(std::size(members) == Paths::engineCount, "one member per engine");
 
     const QDir panelDir = QDir::current();
-    for (int i = 0; i < engines.size(); ++i) {
-        const EngineLocation where = locateEngine(engines.at(i), panelDir);
+    for (std::size_t i = 0; i < Paths::engineCount; ++i) {
+        const Paths::Engine &engine = Paths::engines()[i];
+        const Paths::EngineLocation where = Paths::locate(engine, panelDir);
         auto process = std::make_unique<QProcess>(this);
-        if (!startEngine(*process, where)) {
+        if (const auto error = startEngine(*process, where)) {
             // The engines already started keep running and the later ones are
             // not tried. The failed object goes at once, so the member keeps
             // the newest engine that did start.
-            const QString error = process->errorString();
             process.reset();
-            qWarning().noquote() << "launch stopped:" << where.program << "did not start:" << error;
-            QMessageBox::critical(
-                nullptr, Msg::launchFailedTitle,
-                Msg::launchFailedText(QDir::toNativeSeparators(where.program), error));
+            qWarning().noquote() << "launch stopped:" << where.program
+                                 << "did not start:" << *error;
+            ErrorBox::show(Msg::launchFailedTitle,
+                           Msg::launchFailedText(QDir::toNativeSeparators(where.program), *error));
             return;
         }
         // Earlier objects stay alive as children of the window and keep
         // their engines running until the window goes.
         *members[i] = process.release();
-        qDebug().noquote() << engines.at(i).startedLine;
+        qDebug().noquote() << engine.startedLine;
     }
 }

@@ -74,20 +74,4 @@ QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &na
     return result;
 }
 
-bool isPlanFileName(const QString &name)
-{
-    const QString trimmed = name.trimmed();
-    if (trimmed.isEmpty() || trimmed == QLatin1String(".") || trimmed == QLatin1String(".."))
-        return false;
-    if (trimmed.contains(QLatin1Char('/')) || trimmed.contains(QLatin1Char('\\'))
-        || trimmed.contains(QChar::Null))
-        return false;
-#ifdef Q_OS_WIN
-    // "C:x" names a file relative to another drive's current folder.
-    if (trimmed.contains(QLatin1Char(':')))
-        return false;
-#endif
-    return true;
-}
-
 } // namespace LibraryText

@@ -13,9 +13,6 @@ namespace LibraryText {
 
 inline const QByteArray countKey = QByteArrayLiteral("NumberOfQueriesInLibrary");
 
-// No real library comes near this; a larger file is not read at all.
-constexpr qint64 maxFileSize = 16 * 1024 * 1024;
-
 // Layouts that cannot be rewritten without cutting in the wrong place or
 // dropping the names.
 enum class LayoutProblem {
@@ -41,9 +38,5 @@ Library parse(const QByteArray &text);
 // The text up to countStart, then the number of names, then "\r\n" and the
 // trimmed Latin-1 name for each. The count is always the number of names.
 QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &names);
-
-// Whether a stored name can name a file directly inside the plan folder.
-// Names that would leave it, or name the folder itself, are never paths.
-bool isPlanFileName(const QString &name);
 
 } // namespace LibraryText

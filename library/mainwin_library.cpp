@@ -3,17 +3,17 @@
 
 #include "app/mainwin.h"
 
+#include "app/errorbox.h"
 #include "app/messages.h"
-#include "app/writeerror.h"
-#include "launcher/enginepaths.h"
 #include "library/librarytext.h"
 #include "library/planlistdelegate.h"
 #include "ui_mainwin.h"
+#include "workspace/files.h"
+#include "workspace/paths.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QSaveFile>
 #include <QStringListModel>
 
@@ -22,52 +22,22 @@
 
 namespace {
 
-// Reads the whole file, refusing anything but a regular file of a sane size:
-// a pipe would block the panel and a device would flood it. Gives the text
-// for the box when the bytes could not be had.
-std::optional<QString> readLibraryBytes(QFile &file, QByteArray &bytes)
+// The text for the box when the library's bytes could not be had.
+std::optional<QString> readProblem(const Files::FileRead &read)
 {
-    const QFileInfo info(file.fileName());
-    if (info.exists() && !info.isFile())
+    switch (read.status) {
+    case Files::FileRead::Read:
+        return std::nullopt;
+    case Files::FileRead::NotRegular:
         return Msg::libraryNotRegularText;
-    if (info.size() > LibraryText::maxFileSize)
-        return Msg::libraryTooLargeText;
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString(); // a real attempt: a missing file says so
-    // Bounded even if the file grows or is swapped after the check above;
-    // a chunk of the expected size reads a real file in one go.
-    const qint64 chunkSize = qBound<qint64>(4096, info.size() + 1, LibraryText::maxFileSize + 1);
-    bytes.clear();
-    while (bytes.size() <= LibraryText::maxFileSize) {
-        const QByteArray chunk =
-            file.read(qMin(chunkSize, LibraryText::maxFileSize + 1 - bytes.size()));
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    const bool failed = file.error() != QFileDevice::NoError;
-    const QString error = file.errorString();
-    file.close();
-    if (failed)
-        return error;
-    if (bytes.size() > LibraryText::maxFileSize)
-        return Msg::libraryTooLargeText;
-    return std::nullopt;
-}
-
-QString layoutProblemText(LibraryText::LayoutProblem problem)
-{
-    switch (problem) {
-    case LibraryText::LayoutProblem::NoKey:
-        return Msg::libraryNoKeyText;
-    case LibraryText::LayoutProblem::NoSeparator:
-        return Msg::libraryNoSeparatorText;
-    case LibraryText::LayoutProblem::BareLineFeed:
-        return Msg::libraryBareLineFeedText;
-    case LibraryText::LayoutProblem::None:
+    case Files::FileRead::TooLarge:
+        return Msg::libraryTooLargeText();
+    case Files::FileRead::Missing:
+    case Files::FileRead::OpenFailed:
+    case Files::FileRead::ReadFailed:
         break;
     }
-    return {};
+    return read.error;
 }
 
 } // namespace
@@ -76,23 +46,23 @@ QString layoutProblemText(LibraryText::LayoutProblem problem)
 // whose content was never read.
 void MainWin::loadLibrary()
 {
-    configFile = std::make_unique<QFile>(EnginePaths::libraryFile());
+    configFile = std::make_unique<QFile>(Paths::libraryFile());
 
-    QByteArray bytes;
-    std::optional<QString> problem = readLibraryBytes(*configFile, bytes);
+    const Files::FileRead read = Files::readRegularFile(configFile->fileName());
+    std::optional<QString> problem = readProblem(read);
     LibraryText::Library library;
     if (!problem) {
-        library = LibraryText::parse(bytes);
+        library = LibraryText::parse(read.bytes);
         if (library.problem != LibraryText::LayoutProblem::None)
-            problem = layoutProblemText(library.problem);
+            problem = Msg::layoutProblemText(library.problem);
     }
     if (problem) {
         qDebug() << "file open error!";
-        QMessageBox::critical(nullptr, Msg::libraryOpenErrorTitle, *problem);
+        ErrorBox::show(Msg::libraryOpenErrorTitle, *problem);
         return;
     }
 
-    configText = bytes;
+    configText = read.bytes;
     countStart = library.countStart;
     countEnd = library.countEnd;
     planCount = library.count;
@@ -115,10 +85,9 @@ void MainWin::loadLibrary()
     repaint();
 }
 
+// Save writes no plan while no library is loaded, so none reaches here.
 void MainWin::registerPlan()
 {
-    // Save writes no plan while no library is loaded, so none reaches here.
-    Q_ASSERT(planModel);
     ++planCount;
     planNames.append(planName);
     configText = LibraryText::rebuild(configText, countStart, planNames);
@@ -136,7 +105,7 @@ bool MainWin::writeLibraryFile(bool showFailure)
     const QFileInfo info(configFile->fileName());
     if (!info.exists()) {
         // QSaveFile would create it; the library file never is.
-        error = qt_error_string(ENOENT);
+        error = Files::systemErrorText(ENOENT);
     } else if (!info.isFile()) {
         error = Msg::libraryNotRegularText;
     } else {
@@ -149,17 +118,18 @@ bool MainWin::writeLibraryFile(bool showFailure)
             // commit() can report success after its final flush failed and
             // then replaces the file with a short copy: flush first.
             title = Msg::libraryWriteErrorTitle;
-            if (writeAllBytes(out, configText, error)) {
-                if (out.commit())
-                    return true;
-                error = out.errorString();
-            } else {
+            if (const auto failed = Files::writeAll(out, configText)) {
+                error = *failed;
                 out.cancelWriting();
+            } else if (out.commit()) {
+                return true;
+            } else {
+                error = out.errorString();
             }
         }
     }
     if (showFailure)
-        QMessageBox::critical(nullptr, title, error);
+        ErrorBox::show(title, error);
     else
         qWarning().noquote() << title << error << "- the library file is unchanged";
     return false;
@@ -174,11 +144,7 @@ void MainWin::onRemove()
     const QModelIndexList selected = ui->listView->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    const int row = selected.first().row();
-    if (row < 0 || row >= planNames.size())
-        return;
-
-    const QString name = planNames.takeAt(row);
+    const QString name = planNames.takeAt(selected.first().row());
     planModel->setStringList(planNames);
     qDebug() << "num before remove: " << planCount;
     if (planCount > 0)
@@ -191,10 +157,12 @@ void MainWin::onRemove()
         qWarning().noquote() << "plan file kept:" << name;
         return;
     }
-    if (!LibraryText::isPlanFileName(name)) {
+    // Names in a hand-edited library are never paths out of the plan folder.
+    const QString fileName = name.trimmed();
+    if (Paths::planFolderEntry(fileName) != Paths::PlanFolderEntry::File) {
         qWarning().noquote() << "not a plan file name, nothing deleted:" << name;
         return;
     }
-    planFile = std::make_unique<QFile>(EnginePaths::planFolder() + name.trimmed());
+    planFile = std::make_unique<QFile>(Paths::planFolder() + fileName);
     planFile->remove();
 }

@@ -1,16 +1,99 @@
-// The panel's window: the texts the operator sees at start, the plan options
-// with the suggested plan file name (each widget's click reaching its slot),
-// the method table, and the window's end.
+// The panel's window, driven as an operator drives it. Each row of a table is
+// a workspace, the steps taken in the window, the boxes they must show and
+// what lies on disk afterwards.
 
-#include "app/mainwin.h"
 #include "testsupport.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListView>
+#include <QUrl>
 #include <QtTest>
-#include <QtWidgets>
+
+#include <csignal>
+#include <grp.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
-const char *const kMine = "mine.txt";
+const QByteArray kEmpty = "# library\r\nNumberOfQueriesInLibrary=0";
+const QByteArray kOne = "# library\r\nNumberOfQueriesInLibrary=1\r\n";
+const QString kQuery = "torvik_stream_query_engine/";
+const QString kStart = "ORCL_no_Evo_no_Sum.txt";
+const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
+
+// Puts "path=bytes" files in the query engine's folder before the window
+// starts; the bytes may instead be <rm>, <dir>, <size N>, <link TARGET> or
+// <mode HEX> with QFile's permission flags (4000 read, 5000 read and enter).
+void lay(const TestWorkspace &ws, const QStringList &files)
+{
+    for (const QString &file : files) {
+        const QString path = ws.path(kQuery + file.section('=', 0, 0));
+        const QString bytes = file.section('=', 1);
+        const QString arg = bytes.section(' ', 1).chopped(bytes.endsWith('>'));
+        if (bytes.startsWith("<mode")) {
+            QFile::setPermissions(path, QFile::Permissions(arg.toInt(nullptr, 16)));
+            continue;
+        }
+        if (!QFile::remove(path))
+            QDir(path).removeRecursively();
+        if (bytes == "<dir>")
+            QDir().mkpath(path);
+        else if (bytes.startsWith("<link"))
+            QFile::link(arg, path);
+        else if (bytes != "<rm>")
+            writeBytes(path, bytes.startsWith("<size") ? QByteArray() : bytes.toLatin1());
+        if (bytes.startsWith("<size"))
+            QFile::resize(path, arg.toLongLong());
+    }
+}
+
+// Steps, blank apart: "src=N" chooses a data source and "clear" empties the
+// box; "sum", "evo", "noevo", "save" and "remove" click; "quietsum" checks
+// summarization without a click; "w=", "s=", "r=", "c=" and "name=" fill a
+// field (percent-encoded); "sel=N" selects a row; "rmlib" deletes the
+// library file; "limit=N" caps the size of every file written afterwards.
+void run(const Panel &p, const TestWorkspace &ws, const QString &steps)
+{
+    const std::map<QString, const char *> widgets{
+        {"w", "editWindowSize"},  {"s", "editSlideSize"},        {"r", "editRangeThres"},
+        {"c", "editCountThres"},  {"name", "lEditSaveFileName"}, {"save", "pbt_save"},
+        {"remove", "pbt_remove"}, {"sum", "cbox_sum"},           {"evo", "rbt_evo"},
+        {"noevo", "rbt_noEvo"}};
+    auto *sources = p.window->findChild<QComboBox *>();
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
+        const QString key = step.section('=', 0, 0);
+        const QString value = QUrl::fromPercentEncoding(step.section('=', 1).toUtf8());
+        QObject *widget =
+            widgets.count(key) ? p.window->findChild<QObject *>(widgets.at(key)) : nullptr;
+        if (auto *field = qobject_cast<QLineEdit *>(widget))
+            field->setText(value);
+        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            button->click();
+        else if (key == "src")
+            sources->setCurrentIndex(value.toInt());
+        else if (key == "clear")
+            sources->clear();
+        else if (key == "quietsum")
+            p.window->findChild<QAbstractButton *>("cbox_sum")->setChecked(true);
+        else if (key == "sel")
+            p.window->findChild<QListView *>()->setCurrentIndex(
+                p.window->findChild<QListView *>()->model()->index(value.toInt(), 0));
+        else if (key == "rmlib")
+            QFile::remove(ws.path(kQuery + "demo.qe_config"));
+        else if (key == "limit") {
+            const rlimit lowered{value.toULong(), unlimited.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &lowered);
+        }
+    }
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+}
 
 } // namespace
 
@@ -19,285 +102,214 @@ class TestMainWin : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-
-    void formTextsAndStartState();
     void planOptions_data();
     void planOptions();
-    void flagsFollowClicksOnly();
-    void metaObjectTable();
-    void nameChangeRepaintsAtOnce();
-    void refreshListAndEmptySlotsChangeNothing();
-    void closingEndsTheLoopAndTeardownFreesAll();
-
-private:
-    std::unique_ptr<Workspace> ws;
+    void window_data();
+    void window();
 };
-
-void TestMainWin::init()
-{
-    ws.reset(); // the old workspace restores the directory it found: let it go first
-    ws = std::make_unique<Workspace>(
-        QByteArrayLiteral("# library\r\nNumberOfQueriesInLibrary=2\r\nplanA.txt\r\nplanB.txt"));
-    QVERIFY(ws->isValid());
-}
-
-void TestMainWin::formTextsAndStartState()
-{
-    Panel p;
-    MainWin &w = p.window;
-    QCOMPARE(w.objectName(), QStringLiteral("MainWin"));
-    QCOMPARE(w.windowTitle(), QStringLiteral("MainWin"));
-    QCOMPARE(w.size(), QSize(673, 616));
-
-    const std::pair<const char *, const char *> texts[] = {
-        {"groupBox", "Select Data Source"},
-        {"groupBox_2", "Config Query Plan"},
-        {"rbt_noEvo", "No Evolution"},
-        {"rbt_evo", "Evolution"},
-        {"groupBox_3", "Query Plan Parameters"},
-        {"label", "Window Size: "},
-        {"editWindowSize", "1000"},
-        {"label_2", "Slide Size: "},
-        {"editSlideSize", "100"},
-        {"label_3", "Range Threshold: "},
-        {"label_4", "Count Threshold: "},
-        {"editCountThres", "10"},
-        {"editRangeThres", "0.02"},
-        {"cbox_sum", "With summarization and matching"},
-        {"label_5", "Save Quey Plan As: "},
-        {"pbt_save", "Save"},
-        {"groupBox_4", "Manage Query Plans"},
-        {"pbt_refresh", "Refresh"},
-        {"pbt_remove", "Remove"},
-        {"pbt_launch", "Launch Stream Engine"},
-        {"lEditSaveFileName", "ORCL_no_Evo_no_Sum.txt"},
-    };
-    for (const auto &[name, text] : texts) {
-        const QObject *object = p.widget<QObject>(name);
-        const char *property = qobject_cast<const QGroupBox *>(object) ? "title" : "text";
-        QCOMPARE(object->property(property).toString(), QString::fromUtf8(text));
-    }
-
-    const auto *tabs = p.widget<QTabWidget>("tabWidget");
-    QCOMPARE(tabs->tabText(0), QStringLiteral("Config Query Engine"));
-    QCOMPARE(tabs->currentIndex(), 0);
-    const auto *combo = p.widget<QComboBox>("dataSourceComBox");
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    QCOMPARE(items, QStringList({"ORCL", "Traffic", "Earthquake"}));
-    QCOMPARE(combo->currentIndex(), 0);
-    QVERIFY(p.widget<QRadioButton>("rbt_noEvo")->isChecked());
-    QVERIFY(!p.widget<QRadioButton>("rbt_evo")->isChecked());
-    QVERIFY(!p.widget<QCheckBox>("cbox_sum")->isChecked());
-    QVERIFY(!w.testAttribute(Qt::WA_DeleteOnClose)); // main owns the window
-
-    // The combo box's first selection happens before the wiring: no source
-    // was switched while the window was built.
-    for (const char *word : {"ORCL ", "traffic ", "earthquake "})
-        QVERIFY2(!p.debug.lines().contains(QLatin1String(word)), word);
-}
 
 void TestMainWin::planOptions_data()
 {
-    // Steps: a digit chooses that data source in the combo box; "evo",
-    // "noevo" and "sum" click the option; "type" enters the operator's own
-    // name; "clear" empties the combo box (index -1); "bad" invokes the slot
-    // with an index outside the table.
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("words");
-    // Steps, the name suggested after them, and the source words logged.
-    const auto row = [](const char *tag, const char *steps, const char *name, const char *words) {
-        QTest::newRow(tag) << steps << name << QString(words).split(u'|', Qt::SkipEmptyParts);
+    const auto row = [](const char *steps, const char *name, const QStringList &words = {}) {
+        QTest::newRow(steps) << steps << name << words;
     };
-    row("traffic", "1", "Traffic_no_Evo_no_Sum.txt", "traffic ");
-    row("earthquake", "2", "Earthquake_no_Evo_no_Sum.txt", "earthquake ");
-    row("back to ORCL", "1 0", "ORCL_no_Evo_no_Sum.txt", "traffic |ORCL ");
-    row("evolution", "evo", "ORCL_Evo_no_Sum.txt", "");
-    row("evolution again rewrites", "evo type evo", "ORCL_Evo_no_Sum.txt", "");
-    row("no evolution", "evo noevo", "ORCL_no_Evo_no_Sum.txt", "");
-    row("summarization", "sum", "ORCL_no_Evo_with_Sum.txt", "");
-    row("summarization off", "sum sum", "ORCL_no_Evo_no_Sum.txt", "");
-    row("everything on", "1 evo sum", "Traffic_Evo_with_Sum.txt", "traffic ");
-    row("options survive a switch", "evo sum 2", "Earthquake_Evo_with_Sum.txt", "earthquake ");
-    row("switch replaces a typed name", "type 1", "Traffic_no_Evo_no_Sum.txt", "traffic ");
-    row("option replaces a typed name", "type sum", "ORCL_no_Evo_with_Sum.txt", "");
-    row("emptied box keeps the source", "2 type clear", "Earthquake_no_Evo_no_Sum.txt",
-        "earthquake ");
-    row("index outside the table", "1 evo type bad", "Traffic_Evo_no_Sum.txt", "traffic ");
+    row("", "ORCL_no_Evo_no_Sum.txt");
+    row("src=1", "Traffic_no_Evo_no_Sum.txt", {"traffic "});
+    row("src=2 evo sum", "Earthquake_Evo_with_Sum.txt", {"earthquake "});
+    row("src=1 src=0", "ORCL_no_Evo_no_Sum.txt", {"traffic ", "ORCL "});
+    row("evo sum sum noevo", "ORCL_no_Evo_no_Sum.txt");
+    row("evo name=mine evo", "ORCL_Evo_no_Sum.txt");
+    row("src=2 name=mine clear", "Earthquake_no_Evo_no_Sum.txt", {"earthquake "});
+    row("quietsum s=5", "ORCL_no_Evo_no_Sum.txt");
 }
 
+// The suggested name follows every choice and replaces a typed one; the
+// parameters stay as they are.
 void TestMainWin::planOptions()
 {
     QFETCH(QString, steps);
-    QFETCH(QString, name);
-    QFETCH(QStringList, words);
-
+    TestWorkspace ws;
     Panel p;
-    MainWin &w = p.window;
-    auto *combo = p.widget<QComboBox>("dataSourceComBox");
-    auto *field = p.widget<QLineEdit>("lEditSaveFileName");
-    const QStringList parameters{"1000", "100", "0.02", "10"};
     p.debug.clear();
-    for (const QString &step : steps.split(' ')) {
-        bool isIndex = false;
-        const int index = step.toInt(&isIndex);
-        if (isIndex)
-            combo->setCurrentIndex(index);
-        else if (step == "evo")
-            p.widget<QAbstractButton>("rbt_evo")->click();
-        else if (step == "noevo")
-            p.widget<QAbstractButton>("rbt_noEvo")->click();
-        else if (step == "sum")
-            p.widget<QAbstractButton>("cbox_sum")->click();
-        else if (step == "type")
-            field->setText(kMine);
-        else if (step == "clear")
-            combo->clear();
-        else if (step == "bad")
-            QVERIFY(QMetaObject::invokeMethod(&w, "dataSourceSwitched", Q_ARG(int, 3)));
-        else
-            QFAIL(qPrintable("unknown step " + step));
-        QVERIFY(field->text() != kMine || step == "type");
-    }
-    QCOMPARE(field->text(), name);
-    QCOMPARE(p.debug.lines(), words);
-
-    // Only the name follows the options: the parameters keep their values.
-    QCOMPARE(QStringList({p.widget<QLineEdit>("editWindowSize")->text(),
-                          p.widget<QLineEdit>("editSlideSize")->text(),
-                          p.widget<QLineEdit>("editRangeThres")->text(),
-                          p.widget<QLineEdit>("editCountThres")->text()}),
-             parameters);
-    const bool evo = !name.contains("no_Evo");
-    QCOMPARE(p.widget<QRadioButton>("rbt_evo")->isChecked(), evo);
-    QCOMPARE(p.widget<QRadioButton>("rbt_noEvo")->isChecked(), !evo);
+    run(p, ws, steps);
+    QTEST(p.window->findChild<QLineEdit *>("lEditSaveFileName")->text(), "name");
+    QTEST(p.debug, "words");
+    QCOMPARE(p.window->findChild<QLineEdit *>("editWindowSize")->text(), QString("1000"));
 }
 
-void TestMainWin::flagsFollowClicksOnly()
+void TestMainWin::window_data()
 {
-    Panel p;
-    MainWin &w = p.window;
-    auto *field = p.widget<QLineEdit>("lEditSaveFileName");
-    auto *sum = p.widget<QCheckBox>("cbox_sum");
-    auto *evo = p.widget<QRadioButton>("rbt_evo");
-
-    // Set without a click: the flags, and so the name, stay as they were.
-    sum->setChecked(true);
-    evo->setChecked(true);
-    QCOMPARE(field->text(), QStringLiteral("ORCL_no_Evo_no_Sum.txt"));
-
-    // A click hands over the box's new state (now off) ...
-    sum->click();
-    QCOMPARE(field->text(), QStringLiteral("ORCL_no_Evo_no_Sum.txt"));
-    sum->click();
-    QCOMPARE(field->text(), QStringLiteral("ORCL_no_Evo_with_Sum.txt"));
-    // ... while evolution is on whatever the argument says.
-    QVERIFY(QMetaObject::invokeMethod(&w, "onRbtEvo", Q_ARG(bool, false)));
-    QCOMPARE(field->text(), QStringLiteral("ORCL_Evo_with_Sum.txt"));
-}
-
-// Method order, kinds and parameter names are what the meta-object exposes to
-// anything that connects by name or index.
-void TestMainWin::metaObjectTable()
-{
-    const QMetaObject &meta = MainWin::staticMetaObject;
-    QCOMPARE(meta.className(), "MainWin");
-    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
-    QCOMPARE(meta.propertyCount(), meta.propertyOffset());
-    const std::pair<const char *, const char *> table[] = {
-        {"sigUpdateAllViews()", ""},
-        {"onListSelected(QModelIndex)", ""},
-        {"updateAllViews()", ""},
-        {"onSave()", ""},
-        {"onRefresh()", ""},
-        {"onRemove()", ""},
-        {"dataSourceSwitched(int)", "index"},
-        {"onRbtEvo(bool)", ""},
-        {"onRbtNoEvo()", ""},
-        {"onCBox(bool)", ""},
-        {"onLaunchClicked()", ""},
+    QTest::addColumn<QByteArray>("library");
+    QTest::addColumn<QStringList>("files"); // laid before the start
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("listed");       // rows, "|" apart
+    QTest::addColumn<QStringList>("plans");    // files in the plan folder
+    QTest::addColumn<QByteArray>("planBytes"); // of the plan the name field names
+    QTest::addColumn<QByteArray>("after");     // the library file
+    const auto row = [](const char *tag, const QByteArray &library, const QStringList &files,
+                        const char *steps, const QStringList &boxes, const char *listed,
+                        const QStringList &plans, const QByteArray &planBytes,
+                        const QByteArray &after) {
+        QTest::newRow(tag) << library << files << steps << boxes << listed << plans << planBytes
+                           << after;
     };
-    QCOMPARE(meta.methodCount() - meta.methodOffset(), int(std::size(table)));
-    for (int i = 0; i < int(std::size(table)); ++i) {
-        const QMetaMethod method = meta.method(meta.methodOffset() + i);
-        QCOMPARE(method.methodSignature(), QByteArray(table[i].first));
-        QCOMPARE(method.parameterNames().join(), QByteArray(table[i].second));
-        QCOMPARE(method.methodType(), i == 0 ? QMetaMethod::Signal : QMetaMethod::Slot);
+    // Saved in an empty library
+    const auto saved = [&](const char *steps, const QString &name, const QByteArray &plan) {
+        row(steps, kEmpty, {}, steps, {}, qPrintable(name), {name}, plan, kOne + name.toUtf8());
+    };
+    saved("save", kStart, kStartPlan);
+    saved("src=1 sum evo save", "Traffic_Evo_with_Sum.txt",
+          "dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10");
+    saved("src=2 w=100 s=99 r=1 c=99 save", "Earthquake_no_Evo_no_Sum.txt",
+          "dim_4_no_sum\r\nRealEarthquake 23 0 100 99 1 99");
+    saved("src=2 sum w=2 s=1 r=0 c=1 save", "Earthquake_no_Evo_with_Sum.txt",
+          "dim_4_sum\r\nRealEarthquake 23 0 2 1 0 1");
+    saved("quietsum save", kStart, "dim_3_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10");
+    saved("name=myplan save", "myplan", kStartPlan);
+    // Refused: nothing is written
+    const auto refused = [&](const char *tag, const QStringList &files, const char *steps,
+                             const QString &box) {
+        row(tag, kEmpty, files, steps, {box}, "", {}, {}, kEmpty);
+    };
+    const QString exists = "File Exists | File already exists";
+    const QString param = "Parameter Setting Error | ";
+    const QString reading = "File Reading Error | ";
+    const QString missing = "File Missing | cannot locate installed file";
+    const QString t = "template/dim_3_no_sum.txt";
+    const QString tPath = "The plan template ../torvik_stream_query_engine/" + t;
+    refused("blank", {}, "name=my%20plan save",
+            "File Naming Error! | Please remove special characters !@#$%^&* and white spaces!");
+    refused("separator", {}, "name=..%2Fx save",
+            "File Naming Error! | Please use a plain file name: no / or \\ and only Latin-1 "
+            "characters!");
+    refused("empty name", {}, "name= save", exists);
+    row("dangling link", kEmpty, {"queryplan/x=<link /none>"}, "name=x save", {exists}, "", {"x"},
+        {}, kEmpty);
+    refused("letters", {}, "w=abc save", param + "Only numbers are allowed");
+    refused("slide = window", {}, "w=100 s=100 save",
+            param + "Slide size must be smaller than window size");
+    refused("slide 0", {}, "w=5 s=0 save",
+            param + "window and slide size must be positive numbers");
+    refused("range 1.5", {}, "r=1.5 save", param + "Range can only be numbers between [0,1]");
+    refused("count = window", {}, "c=1000 save", param + "Count must be smaller than window size");
+    refused("count 0", {}, "c=0 save", param + "Count must be a positive number");
+    refused("template missing", {t + "=<rm>"}, "save", missing + ".");
+    refused("template empty", {t + "="}, "save", reading + "Unknown error");
+    refused("template a folder", {t + "=<dir>"}, "save", missing + ":\r\nnot a regular file");
+    refused("template unreadable", {t + "=<mode 0>"}, "save", missing + ":\r\nPermission denied");
+    refused("template read fails", {t + "=<link /proc/self/mem>"}, "save",
+            reading + "Input/output error");
+    refused("template lacks one",
+            {t
+             + "=??SourceName ??SchemaId ??outputmode ??windowSize ??rangeThreshold "
+               "??countThreshold"},
+            "save", reading + tPath + " lacks the placeholder ??slideSize.");
+    refused("template joins two",
+            {t
+             + "=??SchemaI??SourceName ??SchemaId ??outputmode ??windowSize ??slideSize "
+               "??rangeThreshold ??countThreshold"},
+            "save",
+            reading + "In the plan template ../torvik_stream_query_engine/" + t
+                + " a filled-in value joins the text beside it into another ??SchemaId, so the "
+                  "template cannot be filled in safely.");
+    refused("template at the cap is read", {t + "=<size 16777216>"}, "save",
+            reading + tPath + " lacks the placeholder ??SourceName.");
+    refused("template over the cap", {t + "=<size 16777217>"}, "save",
+            reading + "The plan template is larger than 16 MiB and cannot be a plan template.");
+    refused("plan folder missing", {"queryplan=<rm>"}, "save",
+            "File Open Failed | No such file or directory");
+    refused("plan folder read-only", {"queryplan=<mode 5000>"}, "save",
+            "File Open Failed | Permission denied");
+    refused("plan write cut short", {}, "limit=10 save", "File write Failed | File too large");
+    // The library refused at start: Remove does nothing, Save writes nothing
+    const QString notLoaded = "File Open Error! | The library configuration file could not be "
+                              "read when the panel started, so no plan can be registered. Fix "
+                              "the file and restart the panel.";
+    const auto unloaded = [&](const char *tag, const QByteArray &library, const QStringList &files,
+                              const QString &text, const QByteArray &after = {}) {
+        row(tag, library, files, "remove save", {"File Open Error! | " + text, notLoaded}, "", {},
+            {}, files.isEmpty() ? library : after);
+    };
+    unloaded("library missing", {}, {"demo.qe_config=<rm>"}, "No such file or directory");
+    unloaded("library a folder", {}, {"demo.qe_config=<dir>"},
+             "The library configuration file is not a regular file.");
+    unloaded("library over the cap", {}, {"demo.qe_config=<size 16777217>"},
+             "The library configuration file is larger than 16 MiB.", QByteArray(16777217, 0));
+    unloaded("library unreadable", {}, {"demo.qe_config=<mode 0>"}, "Permission denied");
+    unloaded("no key", "NumberOfQueries=1\r\na", {},
+             "The library configuration file has no NumberOfQueriesInLibrary line.");
+    unloaded("no separator", "NumberOfQueriesInLibrary 1\r\na", {},
+             "The NumberOfQueriesInLibrary line of the library configuration file has no \"=\".");
+    unloaded("edited on Linux", "NumberOfQueriesInLibrary=2\na\nb", {},
+             "The lines of the library configuration file from NumberOfQueriesInLibrary on must "
+             "end in a carriage return and a line feed; some end in a line feed alone.");
+    // Registration and removal
+    const QByteArray pre = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
+    row("preamble kept", pre + " x \r\n a \r\n", {}, "save", {}, " a ||" + kStart.toLatin1(),
+        {kStart}, kStartPlan, pre + "3\r\na\r\n\r\n" + kStart.toLatin1());
+    row("saved twice", kEmpty, {}, "save save", {exists}, qPrintable(kStart), {kStart}, kStartPlan,
+        kOne + kStart.toLatin1());
+    row("library deleted after the start", kEmpty, {}, "rmlib save",
+        {"File Open Error! | No such file or directory"}, "", {kStart}, kStartPlan, {});
+    row("library read-only", kEmpty, {"demo.qe_config=<mode 4000>"}, "save",
+        {"File Open Error! | Existing file ../torvik_stream_query_engine/demo.qe_config is not "
+         "writable"},
+        "", {kStart}, kStartPlan, kEmpty);
+    const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
+    row("library write cut short", big, {"queryplan/a=plan"}, "limit=200 save sel=0 remove",
+        {"File Write Error! | File too large"}, qPrintable(kStart), {kStart, "a"}, kStartPlan, big);
+    const QByteArray abc = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
+    const QStringList abcFiles{"queryplan/a=1", "queryplan/b=2", "queryplan/c=3"};
+    row("remove the middle", abc, abcFiles, "sel=1 remove", {}, "a|c", {"a", "c"}, {},
+        "# library\r\nNumberOfQueriesInLibrary=2\r\na\r\nc");
+    row("remove all", abc, abcFiles, "sel=2 remove sel=0 remove sel=0 remove", {}, "", {}, {},
+        kEmpty);
+    row("remove without a row", abc, abcFiles, "remove sel=0 save remove", {},
+        "a| b |c|" + kStart.toLatin1(), {kStart, "a", "b", "c"}, kStartPlan,
+        "# library\r\nNumberOfQueriesInLibrary=4\r\na\r\nb\r\nc\r\n" + kStart.toLatin1());
+    row("remove one of two", kOne + "a\r\na", {"queryplan/a=1"}, "sel=1 remove", {}, "a", {}, {},
+        kOne + "a");
+    row("remove without the library", abc, abcFiles, "rmlib sel=0 remove", {}, " b |c",
+        {"a", "b", "c"}, {}, {});
+    row("names that are no paths", kOne + "../demo.qe_config\r\n..", {},
+        "sel=0 remove sel=0 remove", {}, "", {}, {}, kEmpty);
+}
+
+void TestMainWin::window()
+{
+    QFETCH(QByteArray, library);
+    QFETCH(QStringList, files);
+    QFETCH(QString, steps);
+    QFETCH(QByteArray, planBytes);
+    TestWorkspace ws(library);
+    lay(ws, files);
+    Panel p;
+    run(p, ws, steps);
+    QTEST(p.boxes, "boxes");
+    QTEST(p.listed().join('|'), "listed");
+    QTEST(ws.plans(), "plans");
+    const QString name = p.window->findChild<QLineEdit *>("lEditSaveFileName")->text();
+    if (!planBytes.isEmpty())
+        QCOMPARE(readBytes(ws.path(kQuery + "queryplan/" + name)), planBytes);
+    QTEST(readBytes(ws.path(kQuery + "demo.qe_config")), "after");
+}
+
+// Root writes every file, so the tests run as an ordinary user.
+int main(int argc, char **argv)
+{
+    if (geteuid() == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            return 2;
+        prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker reads its own threads
     }
+    std::signal(SIGXFSZ, SIG_IGN);
+    QApplication app(argc, argv);
+    TestMainWin test;
+    return QTest::qExec(&test, argc, argv);
 }
 
-void TestMainWin::nameChangeRepaintsAtOnce()
-{
-    Panel p;
-    p.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
-    QTest::qWait(50); // let the first paint go by
-
-    struct PaintCounter : QObject
-    {
-        int paints = 0;
-        bool eventFilter(QObject *, QEvent *event) override
-        {
-            paints += event->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
-    p.window.installEventFilter(&counter);
-    // No event loop runs between the click and the check: only a synchronous
-    // repaint can have painted the window.
-    p.widget<QCheckBox>("cbox_sum")->click();
-    QVERIFY(counter.paints > 0);
-}
-
-void TestMainWin::refreshListAndEmptySlotsChangeNothing()
-{
-    Panel p;
-    p.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
-    const TreeImage before = treeImage(ws->root());
-    const QStringList rows = p.listed();
-    p.debug.clear();
-
-    p.widget<QPushButton>("pbt_refresh")->click();
-    auto *list = p.widget<QListView>("listView");
-    const QModelIndex first = list->model()->index(0, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(first).center());
-    QCOMPARE(list->currentIndex(), first); // the click did reach the list
-    QVERIFY(QMetaObject::invokeMethod(&p.window, "updateAllViews"));
-    QVERIFY(QMetaObject::invokeMethod(&p.window, "sigUpdateAllViews"));
-    QTest::qWait(50);
-
-    QCOMPARE(treeDifferences(before, treeImage(ws->root())), QStringList());
-    QCOMPARE(p.listed(), rows);
-    QCOMPARE(p.debug.lines(), QStringList());
-    QCOMPARE(p.seen(), QStringList());
-}
-
-void TestMainWin::closingEndsTheLoopAndTeardownFreesAll()
-{
-    auto w = std::make_unique<MainWin>();
-    QPointer<QWidget> list = w->findChild<QWidget *>(QStringLiteral("listView"));
-    QPointer<QAbstractItemModel> model =
-        w->findChild<QListView *>(QStringLiteral("listView"))->model();
-    QVERIFY(model);
-    const QByteArray library = ws->libraryBytes();
-
-    // Closing the only window ends the event loop, as it ends the program.
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    QTimer::singleShot(0, w.get(), &QWidget::close);
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // bounds the wait
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(list); // closing does not destroy the window
-
-    w.reset();
-    QVERIFY(!list);
-    QVERIFY(!model); // the list model goes with the window
-    QCOMPARE(ws->libraryBytes(), library);
-}
-
-QTEST_MAIN(TestMainWin)
 #include "tst_mainwin.moc"

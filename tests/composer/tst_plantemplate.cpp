@@ -1,176 +1,121 @@
-// The composer's rules without a window: template choice outside the table,
-// the plan-name check, the parameter checks and the templates refused.
+// The composer's rules without a window: the plan-name check, the parameter
+// checks and filling in a template. A row lists the cases with one outcome.
 
-#include "app/messages.h"
 #include "composer/plantemplate.h"
 
 #include <QtTest>
 
-namespace {
-
-const QByteArray allPlaceholders =
-    QByteArrayLiteral("s=??SourceName\r\nid=??SchemaId\r\nmode=??outputmode\r\nw=??windowSize\r\n"
-                      "sl=??slideSize\r\nr=??rangeThreshold\r\nc=??countThreshold\r\n");
-
-} // namespace
+using P = ParameterProblem;
 
 class TestPlanTemplate : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void templateChoiceOutsideTable();
-    void planName_data();
-    void planName();
-    void everyUnicodeSpaceIsRefused();
-    void parameters_data();
-    void parameters();
-    void substitutionRefusals();
+    void planName_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<PlanNameProblem>("problem");
+        QTest::newRow("plain") << QStringList{"ORCL_no_Evo_no_Sum.txt", "a-b_c+(1)[2]{3}~,;='",
+                                              "..", "a\x01z\x7f", "caf\u00e9"}
+                               << PlanNameProblem::None;
+        QTest::newRow("special, before the rest")
+            << QStringList{"!/", "@/", "#/",  "$/",    "%/",      "^/",      "&/",
+                           "*/", " /", "\t/", "\r\n/", "\u00a0/", "\u2028/", "\u3000/"}
+            << PlanNameProblem::SpecialCharacter;
+        QTest::newRow("not plain") << QStringList{"../x", "\u043f\u043b\u0430\u043d", "p\U0001F600"}
+                                   << PlanNameProblem::NotPlain;
+    }
+
+    void planName()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(PlanNameProblem, problem);
+        for (const QString &name : names)
+            QVERIFY2(planNameProblem(name) == problem, qPrintable(name));
+    }
+
+    // window|slide|range|count, checked in a fixed order
+    void parameters_data()
+    {
+        QTest::addColumn<QStringList>("cases");
+        QTest::addColumn<int>("problem"); // -1: accepted
+        QTest::newRow("accepted") << QStringList{"1000|100|0.02|10", "100|99|1|99", "2|1|0|1",
+                                                 "2147483647|9| 1e-3|+5"}
+                                  << -1;
+        QTest::newRow("numbers") << QStringList{"abc|1|0|1",     "1.5|1|0|1", "|1|0|1",
+                                                "9|1||1",        "9|1|0|",    "2147483648|1|0|1",
+                                                "9|\u30001|0|1", "0|0|2|x"}
+                                 << int(P::NotNumbers);
+        QTest::newRow("slide") << QStringList{"100|100|0|1", "100|101|0|1", "0|0|0|1"}
+                               << int(P::SlideNotBelowWindow);
+        QTest::newRow("sizes") << QStringList{"5|0|0|1", "5|-1|0|1"} << int(P::SizesNotPositive);
+        QTest::newRow("range") << QStringList{"9|1|1.5|1", "9|1|-0.1|1", "9|1|nan|1", "9|1|inf|1"}
+                               << int(P::RangeOutOfBounds);
+        QTest::newRow("count") << QStringList{"100|10|0|100"} << int(P::CountNotBelowWindow);
+        QTest::newRow("count 0") << QStringList{"100|10|0|0", "9|1|0|-3"}
+                                 << int(P::CountNotPositive);
+    }
+
+    void parameters()
+    {
+        QFETCH(QStringList, cases);
+        QFETCH(int, problem);
+        for (const QString &fields : cases) {
+            const QStringList f = fields.split('|');
+            const std::optional<P> found = parameterProblem({f[0], f[1], f[2], f[3]});
+            QVERIFY2((found ? int(*found) : -1) == problem, qPrintable(fields));
+        }
+    }
+
+    void filling_data()
+    {
+        QTest::addColumn<QByteArray>("original");
+        QTest::addColumn<QString>("fields");      // window|slide|range|count
+        QTest::addColumn<QByteArray>("expected"); // "missing X", "joined X", "refused" or the plan
+        const QByteArray seven =
+            "a=??SourceName\r\nb=??SchemaId\r\nc=??outputmode\r\nd=??windowSize"
+            "\r\ne=??slideSize\r\nf=??rangeThreshold\r\ng=??countThreshold";
+        QTest::newRow("all seven") << seven << "1000|100|0.02|10"
+                                   << QByteArray("a=data/ORCL.txt\r\nb=20\r\nc=1\r\nd=1000\r\ne=100"
+                                                 "\r\nf=0.02\r\ng=10");
+        QTest::newRow("only the first")
+            << "??windowSize ??slideSize" + seven << "+7| 3|.5|06"
+            << QByteArray("+7  3a=data/ORCL.txt\r\nb=20\r\nc=1\r\nd="
+                          "??windowSize\r\ne=??slideSize\r\nf=.5\r\ng=06");
+        QTest::newRow("refused") << seven << "5|5|0|1" << QByteArray("refused");
+        QTest::newRow("joined") << "??SchemaI" + seven.mid(2) << "9|1|0|1"
+                                << QByteArray("joined ??SchemaId");
+        for (const char *placeholder :
+             {"??SourceName", "??SchemaId", "??outputmode", "??windowSize", "??slideSize",
+              "??rangeThreshold", "??countThreshold"})
+            QTest::newRow(placeholder) << QByteArray(seven).replace(placeholder, "") << "9|1|0|1"
+                                       << "missing " + QByteArray(placeholder);
+    }
+
+    // As Save fills a template: "??SourceName" first, then the others.
+    void filling()
+    {
+        QFETCH(QByteArray, original);
+        QFETCH(QString, fields);
+        QFETCH(QByteArray, expected);
+        if (const auto missing = missingPlaceholder(original))
+            QCOMPARE("missing " + *missing, expected);
+        if (missingPlaceholder(original))
+            return;
+        QByteArray text = original;
+        replaceAt(text, text.indexOf("??SourceName"), 12, QStringLiteral("data/ORCL.txt"));
+        const QByteArray sourceFilled = text;
+        const QStringList f = fields.split('|');
+        const SubstitutionResult result =
+            fillParameters(text, original, {"20", true, {f[0], f[1], f[2], f[3]}});
+        if (result.parameterProblem)
+            QCOMPARE(text + "refused", sourceFilled + expected);
+        else
+            QCOMPARE(result.joinedPlaceholder ? "joined " + *result.joinedPlaceholder : text,
+                     expected);
+    }
 };
-
-// The three rows are checked end to end, through the plans they produce.
-void TestPlanTemplate::templateChoiceOutsideTable()
-{
-    for (const int index : {-1, 3}) {
-        const TemplateChoice noSum = templateChoice(index, false);
-        QCOMPARE(noSum.fileName, QStringLiteral("_no_sum.txt"));
-        QVERIFY(!noSum.schemaId);
-        QCOMPARE(templateChoice(index, true).fileName, QStringLiteral("_sum.txt"));
-    }
-}
-
-void TestPlanTemplate::planName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("problem");
-    const int none = int(PlanNameProblem::None);
-    const int special = int(PlanNameProblem::SpecialCharacter);
-    const int notPlain = int(PlanNameProblem::NotPlain);
-
-    QTest::newRow("suggested") << "ORCL_no_Evo_no_Sum.txt" << none;
-    QTest::newRow("other punctuation") << "a-b_c+d(1)[2]{3}~,;='.txt" << none;
-    for (const char c : QByteArrayLiteral("!@#$%^&*"))
-        QTest::newRow(qPrintable(QStringLiteral("special %1").arg(c)))
-            << QStringLiteral("a%1b").arg(c) << special;
-    QTest::newRow("tab") << "a\tb" << special;
-    QTest::newRow("no-break space") << QStringLiteral("a\u00a0b") << special;
-    QTest::newRow("special before slash") << "a\tb/c" << special;
-    // Line ends, path characters, NUL, other scripts and the accepted odd
-    // names: see the hostile name tests.
-    QTest::newRow("slash") << "sub/x" << notPlain;
-#ifdef Q_OS_WIN
-    QTest::newRow("drive") << "c:x" << notPlain;
-#endif
-}
-
-void TestPlanTemplate::planName()
-{
-    QFETCH(QString, name);
-    QFETCH(int, problem);
-    QCOMPARE(int(planNameProblem(name)), problem);
-}
-
-void TestPlanTemplate::everyUnicodeSpaceIsRefused()
-{
-    for (char16_t u = 1; u < 0xffff; ++u) {
-        const QChar c(u);
-        if (c.isSpace())
-            QVERIFY2(planNameProblem(QString(c)) == PlanNameProblem::SpecialCharacter,
-                     qPrintable(QString::number(u, 16)));
-    }
-}
-
-void TestPlanTemplate::parameters_data()
-{
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("slide");
-    QTest::addColumn<QString>("range");
-    QTest::addColumn<QString>("count");
-    QTest::addColumn<QString>("problem"); // empty: accepted
-    // The four fields, joined by "|".
-    const auto row = [](const char *name, const QString &fields, const QString &problem = {}) {
-        const QStringList f = fields.split(u'|');
-        QTest::newRow(name) << f[0] << f[1] << f[2] << f[3] << problem;
-    };
-
-    row("defaults", "1000|100|0.02|10");
-    row("just below the bounds", "100|99|1|99");
-    row("range 0", "100|10|0|10");
-    // Numbers first, before any other check
-    row("letters", "abc|100|0.02|10", Msg::onlyNumbersText);
-    row("fraction", "1.5|1|0.02|1", Msg::onlyNumbersText);
-    row("empty window", "|100|0.02|10", Msg::onlyNumbersText);
-    row("empty count", "1000|100|0.02|", Msg::onlyNumbersText);
-    row("beyond 32 bits", "2147483648|100|0.02|10", Msg::onlyNumbersText);
-    row("ideographic space",
-        QStringLiteral("1000|\u3000"
-                       "100|0.02|10"),
-        Msg::onlyNumbersText);
-    row("numbers run first", "0|0|2|x", Msg::onlyNumbersText);
-    // Slide below window before positive sizes: equality fails
-    row("slide equals window", "100|100|0.02|10", Msg::slideBelowWindowText);
-    row("slide above window", "100|101|0.02|10", Msg::slideBelowWindowText);
-    row("both zero", "0|0|0.02|10", Msg::slideBelowWindowText);
-    row("slide zero", "5|0|0.02|1", Msg::sizesPositiveText);
-    // Range: bounds included, NaN and infinities refused
-    row("range above 1", "100|10|1.5|10", Msg::rangeBoundsText);
-    row("range below 0", "100|10|-0.1|10", Msg::rangeBoundsText);
-    row("range nan", "100|10|nan|10", Msg::rangeBoundsText);
-    row("range inf", "100|10|inf|10", Msg::rangeBoundsText);
-    row("count equals window", "100|10|0.02|100", Msg::countBelowWindowText);
-    row("count zero", "1000|100|0.02|0", Msg::countPositiveText);
-}
-
-void TestPlanTemplate::parameters()
-{
-    QFETCH(QString, window);
-    QFETCH(QString, slide);
-    QFETCH(QString, range);
-    QFETCH(QString, count);
-    QFETCH(QString, problem);
-    QCOMPARE(parameterProblem({window, slide, range, count}).value_or(QString()), problem);
-}
-
-void TestPlanTemplate::substitutionRefusals()
-{
-    const PlanInputs inputs{
-        QStringLiteral("RealTraffic"),
-        QStringLiteral("20"),
-        false,
-        {QStringLiteral("100"), QStringLiteral("100"), QStringLiteral("0.1"), QStringLiteral("1")}};
-
-    // Refused parameters: only the source has been filled in.
-    QByteArray text = allPlaceholders;
-    SubstitutionResult result = substitutePlan(text, inputs);
-    QCOMPARE(result.parameterProblem.value_or(QString()), Msg::slideBelowWindowText);
-    QByteArray expected = allPlaceholders;
-    expected.replace("??SourceName", "RealTraffic");
-    QCOMPARE(text, expected);
-
-    // A value that joins the text before it into another placeholder: a search
-    // from the start would fill that one and leave the real one in the plan.
-    text = QByteArrayLiteral("??SchemaI??SourceName ??SchemaId ??outputmode ??windowSize "
-                             "??slideSize ??rangeThreshold ??countThreshold");
-    result = substitutePlan(text,
-                            {QStringLiteral("data/ORCL.txt"),
-                             QStringLiteral("1"),
-                             false,
-                             {QStringLiteral("1000"), QStringLiteral("100"), QStringLiteral("0.02"),
-                              QStringLiteral("10")}});
-    QCOMPARE(result.joinedPlaceholder.value_or(QByteArray()), QByteArrayLiteral("??SchemaId"));
-    QVERIFY(!result.done());
-
-    // A template without one of the seven is left untouched, whatever the
-    // parameters.
-    for (const QByteArray &placeholder : planPlaceholders()) {
-        QByteArray lacking = allPlaceholders;
-        lacking.replace(placeholder, "");
-        text = lacking;
-        result = substitutePlan(text, inputs);
-        QCOMPARE(result.missingPlaceholder.value_or(QByteArray()), placeholder);
-        QCOMPARE(text, lacking);
-    }
-}
 
 QTEST_APPLESS_MAIN(TestPlanTemplate)
 #include "tst_plantemplate.moc"

@@ -1,86 +1,48 @@
+// The engine launch: order, folders, a failing engine, and no engine left
+// once the panel is gone. The stand-in engines log
+// "<program> pid <pid> cwd <folder>" to engine.log in their folder.
+
 #include "testsupport.h"
 
-#include "app/messages.h"
-#include "launcher/enginepaths.h"
-
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
 #include <QtTest>
-
-#include <memory>
-
-#include <signal.h>
 
 namespace {
 
-struct LogLine
-{
-    QString program;
-    qint64 pid = 0;
-    QString cwd;
-};
+const QStringList kFolders{"torvik_stream_gen_engine", "plotmir_qt_stream",
+                           "torvik_stream_query_engine"};
+const QStringList kPrograms{"torvik_stream_source_engine", "Plotmir", "torvik_stream_query_engine"};
 
-QString engineLogPath(const Workspace &ws, int engine)
+void installEngines(const TestWorkspace &ws)
 {
-    return locateEngine(engineTable().at(engine), QDir(ws.panelDir())).workingFolder
-        + QStringLiteral("/engine.log");
-}
-
-// A stand-in writes "<program> pid <pid> cwd <folder>" once it runs.
-QVector<LogLine> engineLog(const Workspace &ws, int engine)
-{
-    QVector<LogLine> lines;
-    const QByteArray bytes = readBytes(engineLogPath(ws, engine));
-    for (const QByteArray &raw : bytes.split('\n')) {
-        const QString text = QString::fromLocal8Bit(raw);
-        const int pidAt = text.indexOf(QStringLiteral(" pid "));
-        const int cwdAt = text.indexOf(QStringLiteral(" cwd "));
-        if (pidAt > 0 && cwdAt > pidAt)
-            lines.append({text.left(pidAt), text.mid(pidAt + 5, cwdAt - pidAt - 5).toLongLong(),
-                          text.mid(cwdAt + 5)});
+    for (int engine = 0; engine < 3; ++engine) {
+        QDir().mkpath(ws.path(kFolders[engine]));
+        QFile::copy(PANEL_STANDIN_ENGINE, ws.path(kFolders[engine] + '/' + kPrograms[engine]));
     }
-    return lines;
 }
 
-bool isRunning(qint64 pid)
+QStringList logOf(const TestWorkspace &ws, int engine)
 {
-    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
-        return false;
-    // An ended child that nobody has reaped yet still answers kill().
-    const QByteArray stat = readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
-    const int state = stat.lastIndexOf(')') + 2;
-    return state >= stat.size() || stat.at(state) != 'Z';
+    return QString::fromLocal8Bit(readBytes(ws.path(kFolders[engine] + "/engine.log")))
+        .split('\n', Qt::SkipEmptyParts);
 }
 
-// Kills every stand-in that a workspace's logs name, so that a failing test
-// leaves nothing running behind it.
-struct EngineReaper
+// The engines that the logs name, once each engine has logged `launches` times.
+QList<qint64> enginesStarted(const TestWorkspace &ws, int launches)
 {
-    const Workspace &ws;
-    ~EngineReaper()
-    {
-        for (int engine = 0; engine < engineTable().size(); ++engine) {
-            for (const LogLine &line : engineLog(ws, engine)) {
-                if (isRunning(line.pid))
-                    ::kill(pid_t(line.pid), SIGKILL);
-            }
-        }
+    QList<qint64> pids;
+    for (int engine = 0; engine < 3; ++engine) {
+        if (!QTest::qWaitFor([&] { return logOf(ws, engine).size() >= launches; }, 5000))
+            return {};
+        for (const QString &line : logOf(ws, engine))
+            pids << line.section(' ', 2, 2).toLongLong();
     }
-};
-
-QStringList startedLines(const DebugCapture &debug)
-{
-    return debug.lines().filter(QStringLiteral(" engine started"));
+    return pids;
 }
 
-QStringList expectedStartedLines(int engines)
+bool running(qint64 pid)
 {
-    QStringList lines;
-    for (int engine = 0; engine < engines; ++engine)
-        lines << engineTable().at(engine).startedLine;
-    return lines;
+    const QByteArray stat = readBytes(QString("/proc/%1/stat").arg(pid));
+    return !stat.isEmpty() && stat.at(stat.lastIndexOf(')') + 2) != 'Z';
 }
 
 } // namespace
@@ -90,136 +52,57 @@ class TestLauncher : public QObject
     Q_OBJECT
 
 private slots:
-    void onePressStartsThreeEnginesInOrder()
+    void eachPressStartsThreeUntilThePanelGoes()
     {
-        Workspace ws;
-        QVERIFY(ws.isValid() && ws.installStandInEngines());
-        EngineReaper reaper{ws};
-        Panel panel;
-        panel.launch();
-
-        QCOMPARE(startedLines(panel.debug), expectedStartedLines(3));
-        QCOMPARE(panel.seen(), QStringList());
-        const auto processes = panel.window.findChildren<QProcess *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(processes.size(), 3);
+        TestWorkspace ws;
+        installEngines(ws);
+        auto p = std::make_unique<Panel>();
+        p->click("pbt_launch");
+        QCOMPARE(p->debug.filter("engine"),
+                 QStringList(
+                     {"source engine started", "visual engine started", "query engine started"}));
+        p->click("pbt_launch");
+        const QList<qint64> pids = enginesStarted(ws, 2);
+        QCOMPARE(pids.size(), 6);
         for (int engine = 0; engine < 3; ++engine) {
-            QTRY_COMPARE_WITH_TIMEOUT(engineLog(ws, engine).size(), 1, 5000);
-            const LogLine line = engineLog(ws, engine).first();
-            const EngineLocation where = locateEngine(engineTable().at(engine), QDir::current());
-            QCOMPARE(line.program, QFileInfo(where.program).fileName());
-            QCOMPARE(line.cwd, QFileInfo(where.workingFolder).canonicalFilePath());
-            // Children are kept in creation order, and each engine is created
-            // only after the one before it has started.
-            QCOMPARE(processes.at(engine)->processId(), line.pid);
+            const QString folder = QFileInfo(ws.path(kFolders[engine])).canonicalFilePath();
+            QCOMPARE(logOf(ws, engine)[0].section(' ', 0, 0), kPrograms[engine]);
+            QCOMPARE(logOf(ws, engine)[0].section(' ', 4), folder);
         }
-        // What the engines print is discarded, not held by the panel.
-        QTest::qWait(100);
-        for (QProcess *process : processes) {
-            QVERIFY(process->readAllStandardOutput().isEmpty());
-            QVERIFY(process->readAllStandardError().isEmpty());
-        }
+        QVERIFY(std::all_of(pids.begin(), pids.end(), running));
+        QCOMPARE(p->boxes, QStringList());
+        p.reset();
+        QVERIFY(std::none_of(pids.begin(), pids.end(), running));
     }
 
-    void eachPressStartsANewSetUntilTheWindowGoes()
+    void failingEngineStopsTheLaunch_data()
     {
-        Workspace ws;
-        QVERIFY(ws.isValid() && ws.installStandInEngines());
-        EngineReaper reaper{ws};
-        auto panel = std::make_unique<Panel>();
-        panel->launch();
-        panel->launch();
-
-        QList<qint64> pids;
-        for (int engine = 0; engine < 3; ++engine) {
-            QTRY_COMPARE_WITH_TIMEOUT(engineLog(ws, engine).size(), 2, 5000);
-            for (const LogLine &line : engineLog(ws, engine)) {
-                QVERIFY2(isRunning(line.pid), qPrintable(line.program));
-                pids << line.pid;
-            }
-        }
-        QCOMPARE(panel->seen(), QStringList());
-
-        panel.reset();
-        for (const qint64 pid : pids)
-            QVERIFY2(!isRunning(pid), qPrintable(QString::number(pid)));
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("visual missing") << 1 << "execvp: No such file or directory";
+        QTest::newRow("query not executable") << 2 << "execvp: Permission denied";
     }
 
-    void failedEngineStopsTheLaunch_data()
+    // The engines before it run on; none after it is tried.
+    void failingEngineStopsTheLaunch()
     {
-        QTest::addColumn<int>("failing");
-        QTest::addColumn<bool>("missing");
-        for (int engine = 0; engine < 3; ++engine) {
-            const QByteArray name =
-                engineTable().at(engine).startedLine.section(' ', 0, 0).toLatin1();
-            QTest::newRow(name + " missing") << engine << true;
-            QTest::newRow(name + " not executable") << engine << false;
-        }
-    }
-
-    void failedEngineStopsTheLaunch()
-    {
-        QFETCH(int, failing);
-        QFETCH(bool, missing);
-        Workspace ws;
-        QVERIFY(ws.isValid() && ws.installStandInEngines());
-        EngineReaper reaper{ws};
-        const QString program = locateEngine(engineTable().at(failing), QDir::current()).program;
-        if (missing)
-            QVERIFY(QFile::remove(program));
-        else
-            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner));
-        Panel panel;
-        QElapsedTimer clock;
-        clock.start();
-        panel.launch();
-        QVERIFY(clock.elapsed() < 2000);
-
-        const QString error =
-            missing ? "execvp: No such file or directory" : "execvp: Permission denied";
-        QCOMPARE(
-            panel.seen(),
-            QStringList{boxLine(Msg::launchFailedTitle,
-                                Msg::launchFailedText(QDir::toNativeSeparators(program), error))});
-        QCOMPARE(startedLines(panel.debug), expectedStartedLines(failing));
-        QCOMPARE(panel.debug.lines().filter(program).size(), 1);
-
-        // Engines before the failing one run on; none after it was tried, and
-        // no process object is left for the one that failed.
-        for (int engine = 0; engine < failing; ++engine) {
-            QTRY_COMPARE_WITH_TIMEOUT(engineLog(ws, engine).size(), 1, 5000);
-            QVERIFY(isRunning(engineLog(ws, engine).first().pid));
-        }
-        for (int engine = failing + 1; engine < 3; ++engine)
-            QVERIFY(!QFile::exists(engineLogPath(ws, engine)));
-        QCOMPARE(panel.window.findChildren<QProcess *>().size(), failing);
-
-        // Once the program is back, the next press launches all three.
-        QVERIFY(ws.installStandInEngines());
-        panel.debug.clear();
-        panel.launch();
-        QCOMPARE(startedLines(panel.debug), expectedStartedLines(3));
-        QCOMPARE(panel.boxes.boxes().size(), 1);
-    }
-
-    void closingThePanelEndsEveryEngine()
-    {
-        Workspace ws;
-        QVERIFY(ws.isValid() && ws.installStandInEngines());
-        EngineReaper reaper{ws};
-        QProcess panel;
-        panel.setWorkingDirectory(ws.panelDir());
-        panel.setProcessChannelMode(QProcess::ForwardedChannels);
-        panel.start(QStringLiteral(LAUNCH_THEN_CLOSE), {});
-        QVERIFY(panel.waitForFinished(30000));
-        QCOMPARE(panel.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(panel.exitCode(), 0);
-
-        for (int engine = 0; engine < 3; ++engine) {
-            const QVector<LogLine> lines = engineLog(ws, engine);
-            QCOMPARE(lines.size(), 2);
-            for (const LogLine &line : lines)
-                QVERIFY2(!isRunning(line.pid), qPrintable(line.program));
-        }
+        QFETCH(int, engine);
+        QFETCH(QString, reason);
+        TestWorkspace ws;
+        installEngines(ws);
+        const QString program = ws.path(kFolders[engine] + '/' + kPrograms[engine]);
+        QVERIFY(engine == 1 ? QFile::remove(program)
+                            : QFile::setPermissions(program, QFile::ReadOwner));
+        Panel p;
+        p.click("pbt_launch");
+        QCOMPARE(p.boxes,
+                 QStringList("Launch Failed | The engine program " + program
+                             + " could not be started:\r\n" + reason));
+        const QStringList started{"source engine started", "visual engine started"};
+        QCOMPARE(p.debug.filter("engine started"), started.mid(0, engine));
+        QTRY_COMPARE(logOf(ws, 0).size(), 1);
+        QVERIFY(running(logOf(ws, 0)[0].section(' ', 2, 2).toLongLong()));
+        QVERIFY(!QFile::exists(ws.path(kFolders[2] + "/engine.log")));
     }
 };
 

@@ -2,17 +2,17 @@
 // "kind path" pair per line, so that scripts laying out a workspace take them
 // from the panel's own table instead of repeating them.
 
-#include "launcher/enginepaths.h"
+#include "workspace/paths.h"
 
 #include <QTextStream>
 
 int main()
 {
     QTextStream out(stdout);
-    for (const EngineEntry &engine : engineTable())
+    for (const Paths::Engine &engine : Paths::engines())
         out << "engine " << engine.program << '\n';
-    out << "templates " << EnginePaths::templateFolder() << '\n';
-    out << "plans " << EnginePaths::planFolder() << '\n';
-    out << "library " << EnginePaths::libraryFile() << '\n';
+    out << "templates " << Paths::templateFolder() << '\n';
+    out << "plans " << Paths::planFolder() << '\n';
+    out << "library " << Paths::libraryFile() << '\n';
     return 0;
 }

@@ -1,0 +1,52 @@
+#pragma once
+
+// Reading and writing the workspace's files: every file the panel reads is
+// a regular file of bounded size, and every write checks that all its bytes
+// reached the disk.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class QFileDevice;
+class QIODevice;
+
+namespace Files {
+
+// No template or library comes near this; a larger file is not read at all.
+constexpr qint64 maxFileSize = 16 * 1024 * 1024;
+
+// The cap in words, for the texts that name it ("16 MiB").
+QString maxFileSizeText();
+
+struct FileRead
+{
+    enum Status {
+        Read,       // bytes holds the whole file, possibly nothing
+        Missing,    // nothing, or a dangling link, at the path
+        NotRegular, // a folder, pipe or device: a pipe would block, a device never end
+        OpenFailed,
+        TooLarge,
+        ReadFailed, // the read broke off part-way
+    };
+    Status status = Missing;
+    QByteArray bytes;
+    QString error; // the system's reason; for an empty file, the file's own "Unknown error"
+};
+
+FileRead readRegularFile(const QString &path);
+
+// Reads the device to its end, but never more than maxFileSize + 1 bytes;
+// false when a read failed, with the bytes read before it. sizeHint, the
+// size the device is expected to have, only sets the chunk size.
+bool readBounded(QIODevice &device, QByteArray &bytes, qint64 sizeHint);
+
+// Writes all bytes and flushes them; the system's reason when that failed.
+// QFile buffers, so a full disk or a file-size limit shows only at the flush.
+std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes);
+
+// The system's text for an error number, as the file classes give it.
+QString systemErrorText(int errorNumber);
+
+} // namespace Files
