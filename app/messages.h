@@ -15,8 +15,13 @@ namespace Msg {
 inline const QString namingErrorTitle = QStringLiteral("File Naming Error!");
 inline const QString namingErrorText =
     QStringLiteral("Please remove special characters !@#$%^&* and white spaces!");
+#ifdef Q_OS_WIN
 inline const QString plainNameText =
     QStringLiteral("Please use a plain file name: no / or \\ and only Latin-1 characters!");
+#else
+inline const QString plainNameText =
+    QStringLiteral("Please use a plain file name: no / or \\ and only ASCII characters!");
+#endif
 
 // Plan template
 inline const QString fileMissingTitle = QStringLiteral("File Missing");

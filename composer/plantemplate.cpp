@@ -8,10 +8,33 @@
 
 namespace {
 
+bool allBelow(const QString &text, char16_t limit)
+{
+    return std::all_of(text.cbegin(), text.cend(),
+                       [limit](QChar c) { return c.unicode() < limit; });
+}
+
 // Whatever Latin-1 cannot hold would reach a file as "?".
 bool isLatin1(const QString &text)
 {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
+    return allBelow(text, 0x100);
+}
+
+// The library stores a name as Latin-1 bytes, and an engine opens the plan
+// by those bytes. Windows names files in UTF-16, where Latin-1 means the same
+// file; elsewhere a name goes to disk in the system's encoding (UTF-8), where
+// only ASCII does. Windows also keeps device names and names ending in a dot
+// or blank from ever naming a file.
+bool meansTheSameFileEverywhere(const QString &name)
+{
+#ifdef Q_OS_WIN
+    static const QRegularExpression device(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return isLatin1(name) && !name.contains(device) && !name.endsWith(u'.') && !name.endsWith(u' ');
+#else
+    return allBelow(name, 0x80);
+#endif
 }
 
 void replaceFirst(QByteArray &text, const QByteArray &placeholder, const QString &value)
@@ -29,7 +52,8 @@ PlanNameProblem planNameProblem(const QString &name)
                                               QRegularExpression::UseUnicodePropertiesOption);
     if (name.contains(forbidden))
         return PlanNameProblem::SpecialCharacter;
-    if (Paths::planFolderEntry(name) == Paths::PlanFolderEntry::Outside || !isLatin1(name))
+    if (Paths::planFolderEntry(name) == Paths::PlanFolderEntry::Outside
+        || !meansTheSameFileEverywhere(name))
         return PlanNameProblem::NotPlain;
     return PlanNameProblem::None;
 }

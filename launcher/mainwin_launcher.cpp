@@ -14,6 +14,12 @@
 #include <memory>
 #include <optional>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr int kStartWaitMs = 10000;
@@ -30,6 +36,16 @@ std::optional<QString> startEngine(QProcess &process, const Paths::EngineLocatio
     // input stays open and unwritten.
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
+#ifdef Q_OS_LINUX
+    // The kernel kills the engine when the panel dies, however it dies: a
+    // signal, a lost display or a crash skip the destructor that ends it.
+    const pid_t panel = ::getpid();
+    process.setChildProcessModifier([panel] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != panel) // the panel died before the line above
+            ::_exit(1);
+    });
+#endif
     process.start(where.program, QStringList(), QIODevice::ReadWrite);
     while (process.state() == QProcess::Starting)
         process.waitForStarted(kStartWaitMs);

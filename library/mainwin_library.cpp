@@ -110,8 +110,10 @@ bool MainWin::writeLibraryFile(bool showFailure)
         error = Msg::libraryNotRegularText;
     } else {
         // Written beside and renamed over the old file, so that a failure
-        // leaves the old file whole.
+        // leaves the old file whole. Where the folder takes no new file but
+        // the library file is writable, it is written in place.
         QSaveFile out(info.filePath());
+        out.setDirectWriteFallback(true);
         if (!out.open(QIODevice::WriteOnly)) {
             error = out.errorString();
         } else {

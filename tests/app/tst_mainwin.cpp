@@ -184,7 +184,7 @@ void TestMainWin::window_data()
     refused("blank", {}, "name=my%20plan save",
             "File Naming Error! | Please remove special characters !@#$%^&* and white spaces!");
     refused("separator", {}, "name=..%2Fx save",
-            "File Naming Error! | Please use a plain file name: no / or \\ and only Latin-1 "
+            "File Naming Error! | Please use a plain file name: no / or \\ and only ASCII "
             "characters!");
     refused("empty name", {}, "name= save", exists);
     row("dangling link", kEmpty, {"queryplan/x=<link /none>"}, "name=x save", {exists}, "", {"x"},
@@ -259,6 +259,8 @@ void TestMainWin::window_data()
         {"File Open Error! | Existing file ../torvik_stream_query_engine/demo.qe_config is not "
          "writable"},
         "", {kStart}, kStartPlan, kEmpty);
+    row("engine folder read-only", kEmpty, {"=<mode 5000>"}, "save", {}, qPrintable(kStart),
+        {kStart}, kStartPlan, kOne + kStart.toLatin1());
     const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
     row("library write cut short", big, {"queryplan/a=plan"}, "limit=200 save sel=0 remove",
         {"File Write Error! | File too large"}, qPrintable(kStart), {kStart, "a"}, kStartPlan, big);

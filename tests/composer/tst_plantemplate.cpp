@@ -17,14 +17,14 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<PlanNameProblem>("problem");
         QTest::newRow("plain") << QStringList{"ORCL_no_Evo_no_Sum.txt", "a-b_c+(1)[2]{3}~,;='",
-                                              "..", "a\x01z\x7f", "caf\u00e9"}
+                                              "..", "a\x01z\x7f"}
                                << PlanNameProblem::None;
         QTest::newRow("special, before the rest")
             << QStringList{"!/", "@/", "#/",  "$/",    "%/",      "^/",      "&/",
                            "*/", " /", "\t/", "\r\n/", "\u00a0/", "\u2028/", "\u3000/"}
             << PlanNameProblem::SpecialCharacter;
-        QTest::newRow("not plain") << QStringList{"../x", "\u043f\u043b\u0430\u043d", "p\U0001F600"}
-                                   << PlanNameProblem::NotPlain;
+        QTest::newRow("not plain")
+            << QStringList{"../x", "caf\u00e9", "p\U0001F600"} << PlanNameProblem::NotPlain;
     }
 
     void planName()

@@ -4,7 +4,10 @@
 
 #include "testsupport.h"
 
+#include <QAbstractButton>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -104,7 +107,40 @@ private slots:
         QVERIFY(running(logOf(ws, 0)[0].section(' ', 2, 2).toLongLong()));
         QVERIFY(!QFile::exists(ws.path(kFolders[2] + "/engine.log")));
     }
+
+    // Not even a panel ended by a signal leaves an engine behind.
+    void panelKilled_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGKILL") << SIGKILL;
+    }
+
+    void panelKilled()
+    {
+        QFETCH(int, signal);
+        TestWorkspace ws;
+        installEngines(ws);
+        QProcess panel;
+        panel.setWorkingDirectory(ws.path("panel"));
+        panel.start(QCoreApplication::applicationFilePath(), {"--panel"});
+        const QList<qint64> pids = enginesStarted(ws, 1);
+        QCOMPARE(pids.size(), 3);
+        QVERIFY(::kill(pid_t(panel.processId()), signal) == 0 && panel.waitForFinished());
+        QTRY_VERIFY(std::none_of(pids.begin(), pids.end(), running));
+    }
 };
 
-QTEST_MAIN(TestLauncher)
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "--panel") == 0) { // the panel, launched once
+        MainWin window;
+        window.show();
+        window.findChild<QAbstractButton *>("pbt_launch")->click();
+        return app.exec();
+    }
+    TestLauncher test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_launcher.moc"
