@@ -1,10 +1,13 @@
 #include "app/mainwin.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The icon is compiled in as a PNG, so no image plugin is needed for it.
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/stream_panel.png")));
     MainWin window;
     window.show();
     return app.exec();
