@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QStringListModel>
 
+#include <utility>
+
 MainWin::MainWin(QWidget *parent)
     : QMainWindow(parent),
       ui(std::make_unique<Ui_MainWin>()),
@@ -45,12 +47,8 @@ MainWin::~MainWin()
     planModel.reset();
     // Deleting a process object kills its engine and waits for it. Engines of
     // earlier launches go with the window's other children.
-    delete sourceProcess;
-    sourceProcess = nullptr;
-    delete visualProcess;
-    visualProcess = nullptr;
-    delete queryProcess;
-    queryProcess = nullptr;
+    for (QProcess **process : {&sourceProcess, &visualProcess, &queryProcess})
+        delete std::exchange(*process, nullptr);
 }
 
 // A click on a row only selects it; the list view does that by itself.

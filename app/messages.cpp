@@ -6,21 +6,22 @@ namespace Msg {
 
 QString templateTooLargeText()
 {
-    return QStringLiteral("The plan template is larger than %1 and cannot be a plan template.")
-        .arg(Files::maxFileSizeText());
+    return QStringLiteral("The plan template is larger than ") + Files::maxFileSizeText()
+        + QStringLiteral(" and cannot be a plan template.");
 }
 
 QString placeholderMissingText(const QByteArray &placeholder, const QString &templatePath)
 {
-    return QStringLiteral("The plan template %1 lacks the placeholder %2.")
-        .arg(templatePath, QString::fromLatin1(placeholder));
+    return QStringLiteral("The plan template ") + templatePath
+        + QStringLiteral(" lacks the placeholder ") + QString::fromLatin1(placeholder) + u'.';
 }
 
 QString placeholderJoinedText(const QByteArray &placeholder, const QString &templatePath)
 {
-    return QStringLiteral("In the plan template %1 a filled-in value joins the text beside it "
-                          "into another %2, so the template cannot be filled in safely.")
-        .arg(templatePath, QString::fromLatin1(placeholder));
+    return QStringLiteral("In the plan template ") + templatePath
+        + QStringLiteral(" a filled-in value joins the text beside it into another ")
+        + QString::fromLatin1(placeholder)
+        + QStringLiteral(", so the template cannot be filled in safely.");
 }
 
 QString parameterProblemText(ParameterProblem problem)
@@ -44,8 +45,8 @@ QString parameterProblemText(ParameterProblem problem)
 
 QString libraryTooLargeText()
 {
-    return QStringLiteral("The library configuration file is larger than %1.")
-        .arg(Files::maxFileSizeText());
+    return QStringLiteral("The library configuration file is larger than ")
+        + Files::maxFileSizeText() + u'.';
 }
 
 QString layoutProblemText(LibraryText::LayoutProblem problem)
@@ -69,7 +70,8 @@ QString layoutProblemText(LibraryText::LayoutProblem problem)
 
 QString launchFailedText(const QString &program, const QString &error)
 {
-    return QStringLiteral("The engine program %1 could not be started:\r\n%2").arg(program, error);
+    return QStringLiteral("The engine program ") + program
+        + QStringLiteral(" could not be started:\r\n") + error;
 }
 
 } // namespace Msg

@@ -60,10 +60,10 @@ PlanNameProblem planNameProblem(const QString &name)
 
 std::optional<ParameterProblem> parameterProblem(const PlanParameters &parameters)
 {
-    bool windowOk = false;
-    bool slideOk = false;
-    bool rangeOk = false;
-    bool countOk = false;
+    bool windowOk; // each conversion sets its flag
+    bool slideOk;
+    bool rangeOk;
+    bool countOk;
     const int window = parameters.windowSize.toInt(&windowOk, 10);
     const int slide = parameters.slideSize.toInt(&slideOk, 10);
     const double range = parameters.rangeThreshold.toDouble(&rangeOk);
@@ -134,11 +134,10 @@ SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
     const auto &placeholders = planPlaceholders();
     for (std::size_t i = 0; i < values.size(); ++i)
         replaceFirst(text, placeholders[i + 1], values[i]);
-    for (const QByteArray &placeholder : placeholders) {
-        if (text.count(placeholder) != original.count(placeholder) - 1) {
-            result.joinedPlaceholder = placeholder;
-            break;
-        }
-    }
+    const auto joined = std::find_if(placeholders.cbegin(), placeholders.cend(), [&](auto &p) {
+        return text.count(p) != original.count(p) - 1;
+    });
+    if (joined != placeholders.cend())
+        result.joinedPlaceholder = *joined;
     return result;
 }

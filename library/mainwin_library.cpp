@@ -25,19 +25,13 @@ namespace {
 // The text for the box when the library's bytes could not be had.
 std::optional<QString> readProblem(const Files::FileRead &read)
 {
-    switch (read.status) {
-    case Files::FileRead::Read:
+    if (read.status == Files::FileRead::Read)
         return std::nullopt;
-    case Files::FileRead::NotRegular:
+    if (read.status == Files::FileRead::NotRegular)
         return Msg::libraryNotRegularText;
-    case Files::FileRead::TooLarge:
+    if (read.status == Files::FileRead::TooLarge)
         return Msg::libraryTooLargeText();
-    case Files::FileRead::Missing:
-    case Files::FileRead::OpenFailed:
-    case Files::FileRead::ReadFailed:
-        break;
-    }
-    return read.error;
+    return read.error; // missing, unopened or unread: the system's reason
 }
 
 } // namespace

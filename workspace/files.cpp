@@ -10,7 +10,7 @@ namespace Files {
 
 QString maxFileSizeText()
 {
-    return QStringLiteral("%1 MiB").arg(maxFileSize / (1024 * 1024));
+    return QString::number(maxFileSize / (1024 * 1024)) + QStringLiteral(" MiB");
 }
 
 QString systemErrorText(int errorNumber)
@@ -71,13 +71,11 @@ bool readBounded(QIODevice &device, QByteArray &bytes, qint64 sizeHint)
 
 std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes)
 {
-    errno = 0;
     if (file.write(bytes) == bytes.size() && file.flush())
         return std::nullopt;
-    // After a write cut short Qt says only "Unknown error"; the system's
-    // reason is still in errno.
-    const int reason = errno;
-    return reason != 0 ? systemErrorText(reason) : file.errorString();
+    // Every failing write or flush leaves its reason in errno; after a write
+    // cut short Qt itself says only "Unknown error".
+    return systemErrorText(errno);
 }
 
 } // namespace Files

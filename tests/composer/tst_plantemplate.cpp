@@ -1,6 +1,7 @@
 // The composer's rules without a window: the plan-name check, the parameter
 // checks and filling in a template. A row lists the cases with one outcome.
 
+#include "composer/datasources.h"
 #include "composer/plantemplate.h"
 
 #include <QtTest>
@@ -33,6 +34,13 @@ private slots:
         QFETCH(PlanNameProblem, problem);
         for (const QString &name : names)
             QVERIFY2(planNameProblem(name) == problem, qPrintable(name));
+    }
+
+    void outsideTheDataSources()
+    {
+        QVERIFY(!dataSourceAt(-1) && !dataSourceAt(3));
+        QCOMPARE(templateChoice(3, true).path, "../torvik_stream_query_engine/template/_sum.txt");
+        QVERIFY(!templateChoice(-1, false).schemaId);
     }
 
     // window|slide|range|count, checked in a fixed order

@@ -1,13 +1,16 @@
-// The library file's text: what a load finds in it, and what a write makes
-// of it with one name added.
+// The library file's text: what a load finds in it and what a write makes of
+// it; and the plan list's delegate, which measures rows as Qt's own does.
 
 #include "library/librarytext.h"
+#include "library/planlistdelegate.h"
 
+#include <QListView>
+#include <QStringListModel>
 #include <QtTest>
 
 using L = LibraryText::LayoutProblem;
 
-class TestLibraryText : public QObject
+class TestLibrary : public QObject
 {
     Q_OBJECT
 
@@ -67,7 +70,29 @@ private slots:
         QCOMPARE(again.count, again.names.size());
         QCOMPARE(LibraryText::rebuild(rewritten, again.countStart, again.names), rewritten);
     }
+
+    // Also once the cache is filled and the style sheet or font changed.
+    void delegateMeasuresAsQtDoes()
+    {
+        QStringListModel model({"a.txt", QString(40, 'w'), ""});
+        QListView view;
+        view.setModel(&model);
+        const auto *cached = new PlanListDelegate(&view);
+        const QStyledItemDelegate plain;
+        QStyleOptionViewItem option;
+        option.initFrom(&view);
+        option.widget = &view;
+        for (const QString sheet : {"", "3px", "9px 1px", "font"}) {
+            if (sheet == "font")
+                option.font.setPointSize(option.font.pointSize() + 9);
+            else
+                view.setStyleSheet("QListView::item { padding: " + sheet + " }");
+            for (int row = 0; row < 3; ++row)
+                QCOMPARE(cached->sizeHint(option, model.index(row)),
+                         plain.sizeHint(option, model.index(row)));
+        }
+    }
 };
 
-QTEST_APPLESS_MAIN(TestLibraryText)
-#include "tst_librarytext.moc"
+QTEST_MAIN(TestLibrary)
+#include "tst_library.moc"
