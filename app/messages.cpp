@@ -2,6 +2,8 @@
 
 #include "workspace/files.h"
 
+#include <array>
+
 namespace Msg {
 
 QString templateTooLargeText()
@@ -26,21 +28,16 @@ QString placeholderJoinedText(const QByteArray &placeholder, const QString &temp
 
 QString parameterProblemText(ParameterProblem problem)
 {
-    switch (problem) {
-    case ParameterProblem::NotNumbers:
-        return QStringLiteral("Only numbers are allowed");
-    case ParameterProblem::SlideNotBelowWindow:
-        return QStringLiteral("Slide size must be smaller than window size");
-    case ParameterProblem::SizesNotPositive:
-        return QStringLiteral("window and slide size must be positive numbers");
-    case ParameterProblem::RangeOutOfBounds:
-        return QStringLiteral("Range can only be numbers between [0,1]");
-    case ParameterProblem::CountNotBelowWindow:
-        return QStringLiteral("Count must be smaller than window size");
-    case ParameterProblem::CountNotPositive:
-        return QStringLiteral("Count must be a positive number");
-    }
-    return {};
+    // In the order of ParameterProblem.
+    static const std::array<QString, 6> texts{
+        QStringLiteral("Only numbers are allowed"),
+        QStringLiteral("Slide size must be smaller than window size"),
+        QStringLiteral("window and slide size must be positive numbers"),
+        QStringLiteral("Range can only be numbers between [0,1]"),
+        QStringLiteral("Count must be smaller than window size"),
+        QStringLiteral("Count must be a positive number"),
+    };
+    return texts.at(std::size_t(problem));
 }
 
 QString libraryTooLargeText()
@@ -51,21 +48,17 @@ QString libraryTooLargeText()
 
 QString layoutProblemText(LibraryText::LayoutProblem problem)
 {
-    switch (problem) {
-    case LibraryText::LayoutProblem::NoKey:
-        return QStringLiteral(
-            "The library configuration file has no NumberOfQueriesInLibrary line.");
-    case LibraryText::LayoutProblem::NoSeparator:
-        return QStringLiteral("The NumberOfQueriesInLibrary line of the library configuration "
-                              "file has no \"=\".");
-    case LibraryText::LayoutProblem::BareLineFeed:
-        return QStringLiteral(
-            "The lines of the library configuration file from NumberOfQueriesInLibrary on must "
-            "end in a carriage return and a line feed; some end in a line feed alone.");
-    case LibraryText::LayoutProblem::None:
-        break;
-    }
-    return {};
+    // In the order of LayoutProblem.
+    static const std::array<QString, 4> texts{
+        QString(),
+        QStringLiteral("The library configuration file has no NumberOfQueriesInLibrary line."),
+        QStringLiteral("The NumberOfQueriesInLibrary line of the library configuration file has "
+                       "no \"=\"."),
+        QStringLiteral("The lines of the library configuration file from NumberOfQueriesInLibrary "
+                       "on must end in a carriage return and a line feed; some end in a line "
+                       "feed alone."),
+    };
+    return texts.at(std::size_t(problem));
 }
 
 QString launchFailedText(const QString &program, const QString &error)

@@ -70,36 +70,27 @@ bool MainWin::readPlanTemplate(const TemplateChoice &choice)
     qDebug() << "templateFile exists " << QFile::exists(choice.path);
 
     const Files::FileRead read = Files::readRegularFile(choice.path);
-    switch (read.status) {
-    case Files::FileRead::Missing:
-        ErrorBox::show(Msg::fileMissingTitle, Msg::templateMissingText);
+    const auto fail = [](const QString &title, const QString &text) {
+        ErrorBox::show(title, text);
         return false;
-    case Files::FileRead::NotRegular:
-        ErrorBox::show(Msg::fileMissingTitle,
-                       Msg::templateOpenFailedText + Msg::notRegularFileText);
-        return false;
-    case Files::FileRead::OpenFailed:
-        ErrorBox::show(Msg::fileMissingTitle, Msg::templateOpenFailedText + read.error);
-        return false;
-    case Files::FileRead::TooLarge:
-        ErrorBox::show(Msg::fileReadingErrorTitle, Msg::templateTooLargeText());
-        return false;
-    case Files::FileRead::ReadFailed:
-    case Files::FileRead::Read:
-        break;
-    }
+    };
+    using Read = Files::FileRead;
+    if (read.status == Read::Missing)
+        return fail(Msg::fileMissingTitle, Msg::templateMissingText);
+    if (read.status == Read::NotRegular)
+        return fail(Msg::fileMissingTitle, Msg::templateOpenFailedText + Msg::notRegularFileText);
+    if (read.status == Read::OpenFailed)
+        return fail(Msg::fileMissingTitle, Msg::templateOpenFailedText + read.error);
+    if (read.status == Read::TooLarge)
+        return fail(Msg::fileReadingErrorTitle, Msg::templateTooLargeText());
     planText = read.bytes;
-    // An empty template, or a read that broke off: the file's own reason.
-    if (planText.isEmpty() || read.status == Files::FileRead::ReadFailed) {
-        ErrorBox::show(Msg::fileReadingErrorTitle, read.error);
-        return false;
-    }
+    // An empty template, or a read that broke off and kept nothing: the
+    // file's own reason.
+    if (planText.isEmpty())
+        return fail(Msg::fileReadingErrorTitle, read.error);
     // A replacement at a missing placeholder would damage the plan.
-    if (const auto missing = missingPlaceholder(planText)) {
-        ErrorBox::show(Msg::fileReadingErrorTitle,
-                       Msg::placeholderMissingText(*missing, choice.path));
-        return false;
-    }
+    if (const auto missing = missingPlaceholder(planText))
+        return fail(Msg::fileReadingErrorTitle, Msg::placeholderMissingText(*missing, choice.path));
     return true;
 }
 
@@ -167,15 +158,12 @@ bool MainWin::writeQueryPlan()
 void MainWin::onSave()
 {
     planName = ui->lEditSaveFileName->text();
-    switch (planNameProblem(planName)) {
-    case PlanNameProblem::SpecialCharacter:
-        ErrorBox::show(Msg::namingErrorTitle, Msg::namingErrorText);
+    if (const PlanNameProblem problem = planNameProblem(planName);
+        problem != PlanNameProblem::None) {
+        ErrorBox::show(Msg::namingErrorTitle,
+                       problem == PlanNameProblem::SpecialCharacter ? Msg::namingErrorText
+                                                                    : Msg::plainNameText);
         return;
-    case PlanNameProblem::NotPlain:
-        ErrorBox::show(Msg::namingErrorTitle, Msg::plainNameText);
-        return;
-    case PlanNameProblem::None:
-        break;
     }
     const TemplateChoice choice =
         templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());

@@ -19,6 +19,9 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include "launcher/enginejob_win.h"
+#endif
 
 namespace {
 
@@ -52,6 +55,9 @@ std::optional<QString> startEngine(QProcess &process, const Paths::EngineLocatio
     // An engine that exits right after starting still counts as started.
     if (process.error() == QProcess::FailedToStart)
         return process.errorString();
+#ifdef Q_OS_WIN
+    joinPanelJob(static_cast<unsigned long>(process.processId()));
+#endif
     return std::nullopt;
 }
 

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 format=${CLANG_FORMAT:-clang-format}
 if ! command -v "$format" >/dev/null; then
-    echo "check-format: $format not found (scripts/install-deps.sh installs it)" >&2
+    echo "check-format: $format not found (scripts/install-deps.sh test installs it)" >&2
     exit 1
 fi
 

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and showing the panel
-# need, and only those that are missing. Safe to run again: when everything is
-# there it changes nothing and needs no network.
+# Installs the Debian packages that the panel needs, and only those that are
+# missing. Safe to run again: when everything is there it changes nothing and
+# needs no network.
+#
+#   scripts/install-deps.sh        building and running the panel (the demo)
+#   scripts/install-deps.sh test   that, and everything the test command uses
 set -euo pipefail
 
-# The one list of packages. Add new ones here, one per line.
+# The two lists of packages. Add new ones here, one per line.
 packages=(
     cmake
     g++
@@ -17,12 +20,17 @@ packages=(
     xauth               # needed by xvfb-run
     x11-utils           # xwininfo: finds the window for the screenshot
     imagemagick         # import: takes the screenshot
-    clang-format        # scripts/check-format.sh, part of the test command
-    dpkg-dev            # dpkg-shlibdeps: the Debian package's dependencies (cpack)
-    clang               # the fuzz targets (scripts/fuzz.sh)
-    libclang-rt-14-dev  # libFuzzer and clang's sanitizer runtimes
-    llvm                # llvm-symbolizer: source lines in sanitizer reports
 )
+if [ "${1:-}" = test ]; then
+    packages+=(
+        clang-format                # scripts/check-format.sh
+        clang                       # the fuzz targets (scripts/fuzz.sh)
+        libclang-rt-14-dev          # libFuzzer and clang's sanitizer runtimes
+        llvm                        # llvm-symbolizer: source lines in sanitizer reports
+        dpkg-dev                    # dpkg-shlibdeps: the Debian package's dependencies (cpack)
+        g++-mingw-w64-x86-64-posix  # scripts/check-windows.sh
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -42,6 +50,5 @@ sudo=()
 if [ "$(id -u)" -ne 0 ]; then
     sudo=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

@@ -35,11 +35,12 @@ unit_tests()
         tee "$build/ctest.log"
 }
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 
 # One line per step; add new steps here.
 run_step "build and CTest suite" unit_tests
 run_step "code format" "$root/scripts/check-format.sh"
+run_step "Windows compile check" "$root/scripts/check-windows.sh"
 run_step "sanitizer suite" "$root/scripts/test-sanitizers.sh"
 run_step "fuzzing, about a minute per target" "$root/scripts/fuzz.sh"
 

@@ -40,7 +40,7 @@ FileRead readRegularFile(const QString &path)
     // Bounded even if the file grows or is swapped after the look above.
     if (info.size() > maxFileSize) {
         result.status = FileRead::TooLarge;
-    } else if (!readBounded(file, result.bytes, info.size())) {
+    } else if (!readBounded(file, result.bytes)) {
         result.status = FileRead::ReadFailed;
         result.error = file.errorString();
     } else {
@@ -51,22 +51,18 @@ FileRead readRegularFile(const QString &path)
     return result;
 }
 
-bool readBounded(QIODevice &device, QByteArray &bytes, qint64 sizeHint)
+bool readBounded(QIODevice &device, QByteArray &bytes)
 {
-    // A chunk of the expected size reads a real file in one go.
-    const qint64 chunkSize = qBound<qint64>(4096, sizeHint + 1, maxFileSize + 1);
-    bytes.clear();
-    while (bytes.size() <= maxFileSize) {
-        const qint64 at = bytes.size();
-        bytes.resize(at + qMin(chunkSize, maxFileSize + 1 - at));
-        const qint64 got = device.read(bytes.data() + at, bytes.size() - at);
-        bytes.resize(at + qMax<qint64>(got, 0));
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-    }
-    return true;
+    // Room for one byte past the cap tells a file at the cap from a larger
+    // one; the pages that no byte reaches are never touched.
+    bytes.resize(maxFileSize + 1);
+    qint64 size = 0;
+    qint64 got = 0;
+    while (size < bytes.size() && (got = device.read(bytes.data() + size, bytes.size() - size)) > 0)
+        size += got;
+    bytes.truncate(size);
+    bytes.squeeze();
+    return got >= 0;
 }
 
 std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes)

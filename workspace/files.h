@@ -38,9 +38,8 @@ struct FileRead
 FileRead readRegularFile(const QString &path);
 
 // Reads the device to its end, but never more than maxFileSize + 1 bytes;
-// false when a read failed, with the bytes read before it. sizeHint, the
-// size the device is expected to have, only sets the chunk size.
-bool readBounded(QIODevice &device, QByteArray &bytes, qint64 sizeHint);
+// false when a read failed, with the bytes read before it.
+bool readBounded(QIODevice &device, QByteArray &bytes);
 
 // Writes all bytes and flushes them; the system's reason when that failed.
 // QFile buffers, so a full disk or a file-size limit shows only at the flush.

@@ -2,9 +2,7 @@
 
 #include "app/errorbox.h"
 
-#include <QAbstractButton>
 #include <QDir>
-#include <QListView>
 
 QByteArray readBytes(const QString &path)
 {
@@ -42,12 +40,6 @@ TestWorkspace::~TestWorkspace()
         QFile::setPermissions(path(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QStringList TestWorkspace::plans() const
-{
-    return QDir(path("torvik_stream_query_engine/queryplan"))
-        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name);
-}
-
 namespace {
 
 QStringList *debugLines = nullptr;
@@ -69,18 +61,4 @@ Panel::~Panel()
     window.reset();
     ErrorBox::setRecorder({});
     qInstallMessageHandler(nullptr);
-}
-
-void Panel::click(const char *button) const
-{
-    window->findChild<QAbstractButton *>(button)->click();
-}
-
-QStringList Panel::listed() const
-{
-    QStringList rows;
-    if (const QAbstractItemModel *model = window->findChild<QListView *>()->model())
-        for (int row = 0; row < model->rowCount(); ++row)
-            rows << model->index(row, 0).data().toString();
-    return rows;
 }

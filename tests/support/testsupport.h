@@ -22,7 +22,6 @@ struct TestWorkspace
     explicit TestWorkspace(const QByteArray &library = "# library\r\nNumberOfQueriesInLibrary=0");
     ~TestWorkspace();
     QString path(const QString &relative) const { return dir.filePath(relative); }
-    QStringList plans() const; // the names in the plan folder
 
     QTemporaryDir dir;
     QString previous;
@@ -33,8 +32,10 @@ struct Panel
 {
     Panel();
     ~Panel();
-    void click(const char *button) const;
-    QStringList listed() const;
+    template<typename T = QObject> T *find(const char *name = nullptr) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
 
     QStringList boxes; // "title | text"
     QStringList debug;
