@@ -36,13 +36,13 @@ int rowCount(const QListView *view)
 OperationsRow measureOperations(int plans, int runs)
 {
     OperationsRow row;
-    const Workspace workspace(libraryWithPlans(plans));
-    if (!workspace.isValid()) {
+    const TestWorkspace workspace(libraryWithPlans(plans));
+    if (!workspace.dir.isValid()) {
         row.problem = QStringLiteral("no workspace");
         return row;
     }
-    BoxCatcher boxes; // a box would otherwise wait for a click forever
-    MainWin window;
+    struct Panel panel; // records boxes, which would otherwise wait for a click forever
+    MainWin &window = *panel.window;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window, 5000)) {
         row.problem = QStringLiteral("window not shown");
@@ -68,7 +68,7 @@ OperationsRow measureOperations(int plans, int runs)
         const QString name = prefix + QString::number(i) + QStringLiteral(".txt");
         nameEdit->setText(name);
         saveMs.push_back(timedClick(save));
-        saveOk = saveOk && boxes.boxes().isEmpty() && QFile::exists(workspace.planPath(name))
+        saveOk = saveOk && panel.boxes.isEmpty() && QFile::exists(workspace.path("torvik_stream_query_engine/queryplan/" + name))
             && rowCount(list) == plans + i + 1;
     }
     row.save = summarize(saveMs, saveOk);
@@ -86,13 +86,13 @@ OperationsRow measureOperations(int plans, int runs)
         const QString name = index.data().toString();
         list->setCurrentIndex(index);
         removeMs.push_back(timedClick(remove));
-        removeOk = removeOk && name.startsWith(prefix) && boxes.boxes().isEmpty()
-            && !QFile::exists(workspace.planPath(name)) && rowCount(list) == plans + runs - i - 1;
+        removeOk = removeOk && name.startsWith(prefix) && panel.boxes.isEmpty()
+            && !QFile::exists(workspace.path("torvik_stream_query_engine/queryplan/" + name)) && rowCount(list) == plans + runs - i - 1;
     }
     row.remove = summarize(removeMs, removeOk);
     if (!removeOk)
         row.problem = QStringLiteral("Remove did not delete and unlist the plan");
-    else if (workspace.libraryBytes() != libraryWithPlans(plans))
+    else if (readBytes(workspace.path("torvik_stream_query_engine/demo.qe_config")) != libraryWithPlans(plans))
         row.problem = QStringLiteral("library file differs after saving and removing");
     return row;
 }

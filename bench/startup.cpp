@@ -89,8 +89,8 @@ ProcessRun runProgramOnce(const char *program, int timeoutSeconds)
 StartupRow measureStartup(int plans, int runs, const char *const (&programs)[StartupProgramCount])
 {
     StartupRow row;
-    const Workspace workspace(libraryWithPlans(plans));
-    if (!workspace.isValid())
+    const TestWorkspace workspace(libraryWithPlans(plans));
+    if (!workspace.dir.isValid())
         return row;
     constexpr int timeoutSeconds = 60;
     // One unmeasured start of each warms the file cache.
