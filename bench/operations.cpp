@@ -68,7 +68,8 @@ OperationsRow measureOperations(int plans, int runs)
         const QString name = prefix + QString::number(i) + QStringLiteral(".txt");
         nameEdit->setText(name);
         saveMs.push_back(timedClick(save));
-        saveOk = saveOk && panel.boxes.isEmpty() && QFile::exists(workspace.path("torvik_stream_query_engine/queryplan/" + name))
+        saveOk = saveOk && panel.boxes.isEmpty()
+            && QFile::exists(workspace.path("torvik_stream_query_engine/queryplan/" + name))
             && rowCount(list) == plans + i + 1;
     }
     row.save = summarize(saveMs, saveOk);
@@ -87,12 +88,14 @@ OperationsRow measureOperations(int plans, int runs)
         list->setCurrentIndex(index);
         removeMs.push_back(timedClick(remove));
         removeOk = removeOk && name.startsWith(prefix) && panel.boxes.isEmpty()
-            && !QFile::exists(workspace.path("torvik_stream_query_engine/queryplan/" + name)) && rowCount(list) == plans + runs - i - 1;
+            && !QFile::exists(workspace.path("torvik_stream_query_engine/queryplan/" + name))
+            && rowCount(list) == plans + runs - i - 1;
     }
     row.remove = summarize(removeMs, removeOk);
     if (!removeOk)
         row.problem = QStringLiteral("Remove did not delete and unlist the plan");
-    else if (readBytes(workspace.path("torvik_stream_query_engine/demo.qe_config")) != libraryWithPlans(plans))
+    else if (readBytes(workspace.path("torvik_stream_query_engine/demo.qe_config"))
+             != libraryWithPlans(plans))
         row.problem = QStringLiteral("library file differs after saving and removing");
     return row;
 }

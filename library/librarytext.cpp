@@ -8,10 +8,11 @@ namespace {
 
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
+// from is where the key begins, so every line feed has a byte before it.
 bool hasBareLineFeed(const QByteArray &text, int from)
 {
     for (int i = text.indexOf('\n', from); i >= 0; i = text.indexOf('\n', i + 1)) {
-        if (i == 0 || text.at(i - 1) != '\r')
+        if (text.at(i - 1) != '\r')
             return true;
     }
     return false;
@@ -27,9 +28,11 @@ Library parse(const QByteArray &text)
         library.problem = LayoutProblem::NoKey;
         return library;
     }
-    const int separator = text.indexOf('=', key);
-    const int keyLineEnd = text.indexOf('\n', key);
-    if (separator < 0 || (keyLineEnd >= 0 && separator > keyLineEnd)) {
+    // The "=" must stand on the key's line, which runs to the end when no line
+    // end follows.
+    const int separatorInLine = text.mid(key, text.indexOf('\n', key) - key).indexOf('=');
+    const int separator = key + separatorInLine;
+    if (separatorInLine == -1) {
         library.problem = LayoutProblem::NoSeparator;
         return library;
     }

@@ -2,6 +2,7 @@
 // the plan folder's own names to the "File Exists" box), the parameter checks
 // and filling in a template. A row lists the cases of one outcome.
 
+#include "app/messages.h"
 #include "composer/datasources.h"
 #include "composer/plantemplate.h"
 
@@ -27,22 +28,26 @@ private slots:
                 QVERIFY2(planNameProblem(name) == problem, qPrintable(name));
     }
 
-    // window|slide|range|count; the checks run in a fixed order
+    // window|slide|range|count; the checks run in a fixed order, and the
+    // first that fails is worded for its box.
     void parameters()
     {
-        using P = ParameterProblem;
-        const std::pair<QStringList, std::optional<P>> rows[] = {
-            {{"100|99|1|99", "2|1|0|1", "2147483647|9| 1e-3|+5"}, std::nullopt},
-            {{"1.5|1|0|1", "9|1||1", "2147483648|1|0|1", "9|1|\u30000.5|1", "0|0|2|x"},
-             P::NotNumbers},
-            {{"100|101|0|1", "0|0|0|1"}, P::SlideNotBelowWindow},
-            {{"5|-1|0|1"}, P::SizesNotPositive},
-            {{"9|1|-0.1|1", "9|1|nan|1", "9|1|inf|1"}, P::RangeOutOfBounds},
-            {{"9|1|0|-3"}, P::CountNotPositive}};
-        for (const auto &[cases, problem] : rows)
+        const std::pair<QStringList, QString> rows[] = {
+            {{"100|99|1|99", "2|1|0|1", "2147483647|9| 1e-3|+5"}, ""},
+            {{"abc|1|0|1", "1.5|1|0|1", "9|1||1", "2147483648|1|0|1", "9|1|\u30000.5|1", "0|0|2|x"},
+             "Only numbers are allowed"},
+            {{"100|100|0|1", "100|101|0|1", "0|0|0|1"},
+             "Slide size must be smaller than window size"},
+            {{"5|0|0|1"}, "window and slide size must be positive numbers"},
+            {{"9|1|1.5|1", "9|1|-0.1|1", "9|1|nan|1", "9|1|inf|1"},
+             "Range can only be numbers between [0,1]"},
+            {{"9|1|0|9"}, "Count must be smaller than window size"},
+            {{"9|1|0|0", "9|1|0|-3"}, "Count must be a positive number"}};
+        for (const auto &[cases, text] : rows)
             for (const QString &fields : cases) {
                 const QStringList f = fields.split('|');
-                QVERIFY2(parameterProblem({f[0], f[1], f[2], f[3]}) == problem, qPrintable(fields));
+                const auto problem = parameterProblem({f[0], f[1], f[2], f[3]});
+                QCOMPARE(problem ? Msg::parameterProblemText(*problem) : "", text);
             }
     }
 

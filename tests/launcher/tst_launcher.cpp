@@ -15,26 +15,28 @@ const QStringList kPrograms{"torvik_stream_gen_engine/torvik_stream_source_engin
                             "plotmir_qt_stream/Plotmir",
                             "torvik_stream_query_engine/torvik_stream_query_engine"};
 
-// Puts the stand-ins in place; then the pid that each log line names, once
-// there are `launches` lines per engine, after `action`.
-QList<qint64> launch(const TestWorkspace &ws, int launches, const std::function<void()> &action)
+void installEngines(const TestWorkspace &ws)
 {
     for (const QString &program : kPrograms) {
         QDir().mkpath(QFileInfo(ws.path(program)).path());
         QFile::copy(PANEL_STANDIN_ENGINE, ws.path(program));
     }
-    action();
+}
+
+// The pids that the engines logged, once engine i has logged starts[i] times;
+// 0 for a line with another program or folder.
+QList<qint64> started(const TestWorkspace &ws, const QList<int> &starts)
+{
     QList<qint64> pids;
-    for (const QString &program : kPrograms) {
-        const QString log = QFileInfo(ws.path(program)).path() + "/engine.log";
-        if (!QTest::qWaitFor([&] { return readBytes(log).count('\n') == launches; }, 5000))
+    for (int i = 0; i < 3; ++i) {
+        const QString log = QFileInfo(ws.path(kPrograms[i])).path() + "/engine.log";
+        if (!QTest::qWaitFor([&] { return readBytes(log).count('\n') == starts[i]; }, 5000))
             return {};
-        for (const QByteArray &line : readBytes(log).split('\n').mid(0, launches)) {
+        for (const QByteArray &line : readBytes(log).trimmed().split('\n')) {
             const QList<QByteArray> f = line.split(' '); // program pid N cwd folder
-            pids << (f[0] == program.section('/', 1).toLatin1()
-                             && f[4] == QFileInfo(ws.path(program)).canonicalPath().toLatin1()
-                         ? f[2].toLongLong()
-                         : 0);
+            const bool right = f[0] == kPrograms[i].section('/', 1)
+                && f[4] == QFileInfo(ws.path(kPrograms[i])).canonicalPath();
+            pids << (right ? f[2].toLongLong() : 0);
         }
     }
     return pids;
@@ -53,49 +55,39 @@ class TestLauncher : public QObject
     Q_OBJECT
 
 private slots:
-    void eachPressStartsThreeUntilThePanelGoes()
+    // A failing engine stops the launch, and the engines before it run on;
+    // each press starts a new set; all end with the window.
+    void launches()
     {
         TestWorkspace ws;
+        installEngines(ws);
         auto p = std::make_unique<Panel>();
-        const QList<qint64> pids = launch(ws, 2, [&] {
-            p->find<QAbstractButton>("pbt_launch")->click();
-            QCOMPARE(p->debug.filter("engine"),
-                     QStringList({"source engine started", "visual engine started",
-                                  "query engine started"}));
-            p->find<QAbstractButton>("pbt_launch")->click();
-        });
-        QVERIFY(pids.size() == 6 && std::all_of(pids.begin(), pids.end(), running));
-        QCOMPARE(p->boxes, QStringList());
-        p.reset();
-        QVERIFY(std::none_of(pids.begin(), pids.end(), running));
-    }
-
-    // The engines before it run on; none after it is tried.
-    void failingEngineStopsTheLaunch()
-    {
-        TestWorkspace ws;
-        Panel p;
-        launch(ws, 1, [&] {
-            QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner);
-            p.find<QAbstractButton>("pbt_launch")->click();
-        });
-        QCOMPARE(p.boxes,
+        QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner);
+        p->find<QAbstractButton>("pbt_launch")->click();
+        QCOMPARE(p->boxes,
                  QStringList("Launch Failed | The engine program " + ws.path(kPrograms[1])
                              + " could not be started:\r\nexecvp: Permission denied"));
-        QCOMPARE(p.debug.filter("engine started"), QStringList("source engine started"));
-        QVERIFY(QFile::exists(ws.path("torvik_stream_gen_engine/engine.log")));
-        QVERIFY(!QFile::exists(ws.path("torvik_stream_query_engine/engine.log")));
+        QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner | QFile::ExeOwner);
+        p->find<QAbstractButton>("pbt_launch")->click();
+        p->find<QAbstractButton>("pbt_launch")->click();
+        const QString s = "source engine started", v = "visual engine started";
+        QCOMPARE(p->debug.filter("engine started"),
+                 QStringList({s, s, v, "query engine started", s, v, "query engine started"}));
+        const QList<qint64> pids = started(ws, {3, 2, 2});
+        QVERIFY(pids.size() == 7 && std::all_of(pids.begin(), pids.end(), running));
+        p.reset();
+        QVERIFY(std::none_of(pids.begin(), pids.end(), running));
     }
 
     void panelKilled()
     {
         for (const int signal : {SIGTERM, SIGKILL}) {
             TestWorkspace ws;
+            installEngines(ws);
             QProcess panel;
-            const QList<qint64> pids = launch(ws, 1, [&] {
-                panel.setWorkingDirectory(ws.path("panel"));
-                panel.start(QCoreApplication::applicationFilePath(), {"--panel"});
-            });
+            panel.setWorkingDirectory(ws.path("panel"));
+            panel.start(QCoreApplication::applicationFilePath(), {"--panel"});
+            const QList<qint64> pids = started(ws, {1, 1, 1});
             QVERIFY(pids.size() == 3 && ::kill(pid_t(panel.processId()), signal) == 0);
             QVERIFY(panel.waitForFinished());
             QTRY_VERIFY(std::none_of(pids.begin(), pids.end(), running));

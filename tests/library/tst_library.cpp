@@ -1,5 +1,6 @@
 // The library file's text, loaded and written back with one name added.
 
+#include "app/messages.h"
 #include "library/librarytext.h"
 
 #include <QtTest>
@@ -14,12 +15,12 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QByteArray>("text"); // from the key on
-        QTest::addColumn<L>("problem");
+        QTest::addColumn<QString>("problem"); // as its box words it
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QByteArray>("rewritten"); // once " new\t" was added
         const auto row = [](const char *text, const QStringList &names, const char *rewritten) {
-            QTest::newRow(text) << "NumberOfQueriesInLibrary" + QByteArray(text) << L::None << names
-                                << QByteArray(rewritten);
+            QTest::newRow(text) << "NumberOfQueriesInLibrary" + QByteArray(text) << QString()
+                                << names << QByteArray(rewritten);
         };
         row("=2\r\nplanA\r\nplanB", {"planA", "planB"}, "=3\r\nplanA\r\nplanB\r\nnew");
         row("  = x \r\nplanA", {"planA"}, "  =2\r\nplanA\r\nnew");
@@ -32,14 +33,20 @@ private slots:
         row("=9\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9",
             {"1", "2", "3", "4", "5", "6", "7", "8", "9"},
             "=10\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\nnew");
-        QTest::newRow("no key") << QByteArray("NumberOfQueries=1\r\na") << L::NoKey << QStringList()
-                                << QByteArray();
-        for (const char *text : {"\r\n=1", " 1"})
-            QTest::newRow(text) << "NumberOfQueriesInLibrary" + QByteArray(text) << L::NoSeparator
-                                << QStringList() << QByteArray();
-        for (const char *text : {"=2\r\na\nb", "=0\n"})
-            QTest::newRow(text) << "NumberOfQueriesInLibrary" + QByteArray(text) << L::BareLineFeed
-                                << QStringList() << QByteArray();
+        const QString line = "The NumberOfQueriesInLibrary line of the library configuration file ";
+        const auto refused = [](const char *text, const QString &why) {
+            QTest::newRow(text) << QByteArray(text) << why << QStringList() << QByteArray();
+        };
+        refused("NumberOfQueries=1\r\na",
+                "The library configuration file has no NumberOfQueriesInLibrary line.");
+        refused("NumberOfQueriesInLibrary\r\n=1", line + "has no \"=\".");
+        refused("NumberOfQueriesInLibrary 1", line + "has no \"=\".");
+        for (const char *text :
+             {"NumberOfQueriesInLibrary=2\r\na\nb", "NumberOfQueriesInLibrary=0\n"})
+            refused(text,
+                    "The lines of the library configuration file from NumberOfQueriesInLibrary "
+                    "on must end in a carriage return and a line feed; some end in a line "
+                    "feed alone.");
     }
 
     // The bytes before the count stay, the count is the number of names, the
@@ -49,7 +56,7 @@ private slots:
         QFETCH(QByteArray, text);
         text.prepend("# pre\n\r\n");
         const LibraryText::Library library = LibraryText::parse(text);
-        QTEST(library.problem, "problem");
+        QTEST(Msg::layoutProblemText(library.problem), "problem");
         QTEST(library.names, "names");
         if (library.problem != L::None)
             return;
