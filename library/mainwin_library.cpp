@@ -143,8 +143,7 @@ void MainWin::onRemove()
     const QString name = planNames.takeAt(selected.first().row());
     planModel->setStringList(planNames);
     qDebug() << "num before remove: " << planCount;
-    if (planCount > 0)
-        --planCount;
+    --planCount; // it counts the names, so it was at least 1
     qDebug() << "after " << planCount;
     configText = LibraryText::rebuild(configText, countStart, planNames);
 

@@ -4,13 +4,7 @@
 
 #include "testsupport.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QListView>
 #include <QUrl>
-#include <QtTest>
 
 #include <csignal>
 #include <grp.h>
@@ -22,19 +16,17 @@ namespace {
 
 const QString kQuery = "torvik_stream_query_engine/";
 const QByteArray kEmpty = "# library\r\nNumberOfQueriesInLibrary=0";
-const QByteArray kOne = "# library\r\nNumberOfQueriesInLibrary=1\r\n";
 const QString kStart = "ORCL_no_Evo_no_Sum.txt";
 const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
 
 // Steps, blank apart. "@path=bytes" lays a file in the query engine's
 // folder, before the window starts if it comes first; the bytes may be <rm>,
-// <dir>, <size N>, <link TARGET>, or <mode HEX> in QFile's permission flags
-// (4000 read, 5000 read and enter). "sum", "evo", "noevo", "save" and
-// "remove" click; "w=", "s=", "r=", "c=" and "name=" fill a field
-// (percent-encoded); "src=N" chooses a data source, "clear" empties their box
-// and "quietsum" checks summarization without a click; "sel=N" selects a row;
-// "rmlib" deletes the library file; "limit=N" caps the size of every file
-// written afterwards.
+// <dir>, <size N>, or <mode HEX> in QFile's permission flags (4000 read, 5000
+// read and enter). "sum", "evo", "noevo", "save" and "remove" click; "w=",
+// "s=", "r=", "c=" and "name=" fill a field (percent-encoded); "src=N"
+// chooses a data source (-1: none) and "quietsum" checks summarization
+// without a click; "sel=N" selects a row; "limit=N" caps the size of every
+// file written afterwards.
 void lay(const TestWorkspace &ws, const QString &step)
 {
     const QString path = ws.path(kQuery + step.section('=', 0, 0).mid(1));
@@ -46,8 +38,6 @@ void lay(const TestWorkspace &ws, const QString &step)
         QDir(path).removeRecursively();
     if (bytes == "<dir>")
         QDir().mkpath(path);
-    else if (bytes.startsWith("<link"))
-        QFile::link(arg, path);
     else if (!bytes.startsWith('<') || bytes.startsWith("<size"))
         writeBytes(path, bytes.startsWith('<') ? QByteArray() : bytes.toLatin1());
     if (bytes.startsWith("<size"))
@@ -74,14 +64,11 @@ void run(const Panel *p, const TestWorkspace &ws, const QStringList &steps)
             field->setText(value);
         else if (auto *button = qobject_cast<QAbstractButton *>(widget))
             key == "quietsum" ? button->setChecked(true) : button->click();
-        else if (key == "src" || key == "clear")
-            key == "src" ? p->find<QComboBox>()->setCurrentIndex(value.toInt())
-                         : p->find<QComboBox>()->clear();
+        else if (key == "src")
+            p->find<QComboBox>()->setCurrentIndex(value.toInt());
         else if (key == "sel")
             p->find<QListView>()->setCurrentIndex(
                 p->find<QListView>()->model()->index(value.toInt(), 0));
-        else if (key == "rmlib")
-            QFile::remove(ws.path(kQuery + "demo.qe_config"));
         else if (key == "limit")
             setrlimit(RLIMIT_FSIZE, &lowered);
     }
@@ -110,25 +97,27 @@ void TestMainWin::window_data()
         QTest::newRow(tag) << library << steps << boxes << state;
     };
     // The suggested name follows every choice and replaces a typed one.
-    const auto saved = [&](const char *steps, const QString &name, const QByteArray &plan) {
-        row(steps, kEmpty, steps, {}, name + " / " + name + " / " + plan + " / " + kOne + name);
-    };
-    saved("save", kStart, kStartPlan);
-    saved("src=1 sum evo save", "Traffic_Evo_with_Sum.txt",
-          "dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10");
-    saved("src=2 name=mine sum w=2 s=1 r=0 c=1 save", "Earthquake_no_Evo_with_Sum.txt",
-          "dim_4_sum\r\nRealEarthquake 23 0 2 1 0 1");
-    saved("src=2 evo src=0 noevo quietsum save", kStart,
-          "dim_3_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10");
+    const QString plan = "\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
+    row("saved", kEmpty,
+        "save src=1 sum evo save src=2 name=x sum w=2 s=1 r=0 c=1 save "
+        "src=0 noevo quietsum name=q save",
+        {},
+        kStart
+            + "|Traffic_Evo_with_Sum.txt|Earthquake_Evo_no_Sum.txt|q / Earthquake_Evo_no_Sum.txt="
+              "dim_4_no_sum\r\nRealEarthquake 23 1 2 1 0 1 ORCL_no_Evo_no_Sum.txt=dim_3_no_sum"
+            + plan
+            + " Traffic_Evo_with_Sum.txt=dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10 q=dim_3_sum"
+              "\r\ndata/ORCL.txt 1 0 2 1 0 1 / # library\r\nNumberOfQueriesInLibrary=4\r\n"
+            + kStart + "\r\nTraffic_Evo_with_Sum.txt\r\nEarthquake_Evo_no_Sum.txt\r\nq");
 
     // Refused: nothing is written
-    const QString nothing = " /  /  / " + kEmpty;
+    const QString nothing = " /  / " + kEmpty;
     const QString exists = "File Exists | File already exists";
     const QString reading = "File Reading Error | ";
     const QString missing = "File Missing | cannot locate installed file";
     const QString inT = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
     row("names and numbers", kEmpty,
-        "name=my%20plan save name=caf%C3%A9 save name= save w=abc save src=2 clear save",
+        "name=my%20plan save name=caf%C3%A9 save name= save w=abc save src=2 src=-1 save",
         {"File Naming Error! | Please remove special characters !@#$%^&* and white spaces!",
          "File Naming Error! | Please use a plain file name: no / or \\ and only ASCII "
          "characters!",
@@ -150,12 +139,11 @@ void TestMainWin::window_data()
          reading + "The " + inT + " lacks the placeholder ??SourceName.",
          reading + "The plan template is larger than 16 MiB and cannot be a plan template."},
         nothing);
-    row("plan folder", kEmpty, "@queryplan=<mode%205000> save @queryplan=<rm> save",
-        {"File Open Failed | Permission denied", "File Open Failed | No such file or directory"},
+    row("plan file", kEmpty,
+        "@queryplan=<mode%205000> save @queryplan=<rm> save @queryplan=<dir> limit=10 save",
+        {"File Open Failed | Permission denied", "File Open Failed | No such file or directory",
+         "File write Failed | File too large"},
         nothing);
-    row("plan taken or cut short", kEmpty,
-        "@queryplan/x=<link%20/none> name=x save name=y limit=10 save",
-        {exists, "File write Failed | File too large"}, " / x /  / " + kEmpty);
 
     // The library refused at start: Remove does nothing, Save writes nothing
     const QString notLoaded = "File Open Error! | The library configuration file could not be "
@@ -165,62 +153,49 @@ void TestMainWin::window_data()
              {"@demo.qe_config=<rm>", "No such file or directory"},
              {"@demo.qe_config=<dir>", "The library configuration file is not a regular file."},
              {"NumberOfQueries=1\r\na",
-              "The library configuration file has no NumberOfQueriesInLibrary line."},
-         }) {
+              "The library configuration file has no NumberOfQueriesInLibrary line."}}) {
         const bool laid = library.startsWith('@');
         row(library, laid ? kEmpty : library, (laid ? library : "") + " remove save",
-            {"File Open Error! | " + text, notLoaded}, " /  /  / " + (laid ? "" : library));
+            {"File Open Error! | " + text, notLoaded}, " /  / " + (laid ? "" : library));
     }
     row("library over the cap", kEmpty, "@demo.qe_config=<size%2016777217> save",
         {"File Open Error! | The library configuration file is larger than 16 MiB.", notLoaded},
-        " /  /  / " + QString(16777217, QChar(0)));
+        " /  / " + QString(16777217, QChar(0)));
 
-    // Registration and removal
-    const QByteArray pre = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
-    row("preamble kept", pre + " x \r\n a \r\n", "save", {},
-        " a ||" + kStart + " / " + kStart + " / " + kStartPlan + " / " + pre + "3\r\na\r\n\r\n"
+    // Registration and removal. The plan files hold their names.
+    const QString abc = "@queryplan/a=a @queryplan/b=b @queryplan/c=c ";
+    const QByteArray abcLibrary = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
+    const QString start = kStart + "=" + kStartPlan;
+    row("in a read-only engine folder", abcLibrary,
+        abc + "@=<mode%205000> remove sel=1 remove save save sel=0 remove", {exists},
+        "c|" + kStart + " / " + start + " c=c / # library\r\nNumberOfQueriesInLibrary=2\r\nc\r\n"
             + kStart);
-    const QString one = kStart + " / " + kStart + " / " + kStartPlan + " / " + kOne + kStart;
-    row("saved twice", kEmpty, "save save", {exists}, one);
-    row("engine folder read-only", kEmpty, "@=<mode%205000> save", {}, one);
-    row("library deleted after the start", kEmpty, "rmlib save",
-        {"File Open Error! | No such file or directory"},
-        " / " + kStart + " / " + kStartPlan + " / ");
+    const QByteArray pre = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
+    row("hand-edited", pre + " x \r\n a \r\na\r\n../demo.qe_config\r\n..",
+        abc + "sel=1 remove sel=2 remove sel=1 remove save", {},
+        " a |" + kStart + " / " + start + " b=b c=c / " + pre + "2\r\na\r\n" + kStart);
     const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
     row("library write cut short", big, "@queryplan/a=a limit=200 save sel=0 remove",
-        {"File Write Error! | File too large"},
-        kStart + " / " + kStart + " a / " + kStartPlan + " / " + big);
-    const QByteArray abc = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
-    const QString abcFiles = "@queryplan/a=a @queryplan/b=b @queryplan/c=c ";
-    row("remove the middle", abc, abcFiles + "sel=1 remove", {},
-        "a|c / a c /  / # library\r\nNumberOfQueriesInLibrary=2\r\na\r\nc");
-    row("remove without a row", abc, abcFiles + "remove sel=0 save remove", {},
-        "a| b |c|" + kStart + " / " + kStart + " a b c / " + kStartPlan
-            + " / # library\r\nNumberOfQueriesInLibrary=4\r\na\r\nb\r\nc\r\n" + kStart);
-    row("remove one of two", kOne + "a\r\na", "@queryplan/a=a sel=1 remove", {},
-        "a /  /  / " + kOne + "a");
-    row("remove without the library", abc, abcFiles + "rmlib sel=0 remove", {},
-        " b |c / a b c /  / ");
-    row("names that are no paths", kOne + "../demo.qe_config\r\n..", "sel=0 remove sel=0 remove",
-        {}, nothing);
+        {"File Write Error! | File too large"}, kStart + " / " + start + " a=a / " + big);
+    row("library deleted", abcLibrary, abc + "sel=0 @demo.qe_config=<rm> save remove",
+        {"File Open Error! | No such file or directory"},
+        " b |c|" + kStart + " / " + start + " a=a b=b c=c / ");
 }
 
-// The list, the plan folder, the plan the name field names and the library.
+// The list, the plan files with their bytes, and the library.
 QString state(const Panel &p, const TestWorkspace &ws)
 {
     QStringList listed;
-    for (int row = 0;
-         p.find<QListView>()->model() && row < p.find<QListView>()->model()->rowCount(); ++row)
-        listed << p.find<QListView>()->model()->index(row, 0).data().toString();
-    const QString plans = kQuery + "queryplan/";
-    return QStringList{
-        listed.join('|'),
-        QDir(ws.path(plans))
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name)
-            .join(' '),
-        readBytes(ws.path(plans + p.find<QLineEdit>("lEditSaveFileName")->text())),
-        readBytes(ws.path(kQuery + "demo.qe_config"))}
-        .join(" / ");
+    const QAbstractItemModel *model = p.find<QListView>()->model();
+    for (int row = 0; model && row < model->rowCount(); ++row)
+        listed << model->index(row, 0).data().toString();
+    QStringList plans;
+    const QDir folder(ws.path(kQuery + "queryplan"));
+    for (const QString &name :
+         folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name))
+        plans << name + "=" + readBytes(folder.filePath(name));
+    return listed.join('|') + " / " + plans.join(' ') + " / "
+        + readBytes(ws.path(kQuery + "demo.qe_config"));
 }
 
 void TestMainWin::window()

@@ -4,9 +4,6 @@
 
 #include "testsupport.h"
 
-#include <QAbstractButton>
-#include <QtTest>
-
 #include <csignal>
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
