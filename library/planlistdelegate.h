@@ -12,32 +12,29 @@
 #include <QSize>
 #include <QStyledItemDelegate>
 
-class QAbstractItemView;
 class QStyle;
 
+// For the plan list only: plain text rows of a string list model, unwrapped,
+// in a view whose style sheet does not change while it shows them.
 class PlanListDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 
 public:
-    // Watches the view for font and style changes; the view owns the delegate.
-    explicit PlanListDelegate(QAbstractItemView *view);
+    using QStyledItemDelegate::QStyledItemDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    // What, besides the text, the size of a row of a QStringListModel
-    // depends on: the view's option and style. A change empties the cache.
+    // What, besides the text, a row's size depends on. A change empties the
+    // cache.
     struct Measure
     {
         QFont font;
         const QStyle *style = nullptr;
         QStyleOptionViewItem::ViewItemFeatures features;
         QSize decorationSize;
-        bool matches(const QStyleOptionViewItem &option) const;
+        bool operator==(const Measure &other) const;
     };
 
     mutable Measure measure;

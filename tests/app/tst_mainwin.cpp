@@ -158,16 +158,14 @@ void TestMainWin::window_data()
         row(library, laid ? kEmpty : library, (laid ? library : "") + " remove save",
             {"File Open Error! | " + text, notLoaded}, " /  / " + (laid ? "" : library));
     }
-    row("library over the cap", kEmpty, "@demo.qe_config=<size%2016777217> save",
-        {"File Open Error! | The library configuration file is larger than 16 MiB.", notLoaded},
-        " /  / " + QString(16777217, QChar(0)));
 
     // Registration and removal. The plan files hold their names.
     const QString abc = "@queryplan/a=a @queryplan/b=b @queryplan/c=c ";
     const QByteArray abcLibrary = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
     const QString start = kStart + "=" + kStartPlan;
     row("in a read-only engine folder", abcLibrary,
-        abc + "@=<mode%205000> remove sel=1 remove save save sel=0 remove", {exists},
+        abc + "@=<mode%205000> remove sel=1 remove save save sel=0 remove @=<mode%207000>",
+        {exists},
         "c|" + kStart + " / " + start + " c=c / # library\r\nNumberOfQueriesInLibrary=2\r\nc\r\n"
             + kStart);
     const QByteArray pre = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";

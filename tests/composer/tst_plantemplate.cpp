@@ -51,41 +51,29 @@ private slots:
             }
     }
 
-    // As Save fills a template: "??SourceName" first, then the others.
-    void filling_data()
-    {
-        QTest::addColumn<QByteArray>("original");
-        QTest::addColumn<QByteArray>("expected"); // the plan, or "missing X" or "joined X"
-        const QByteArray seven = "a=??SourceName\r\nb=??SchemaId\r\nc=??outputmode\r\nd="
-                                 "??windowSize\r\ne=??slideSize\r\nf=??rangeThreshold\r\ng="
-                                 "??countThreshold";
-        QTest::newRow("all seven") << seven
-                                   << QByteArray("a=data/ORCL.txt\r\nb=20\r\nc=1\r\nd=+7"
-                                                 "\r\ne= 3\r\nf=.5\r\ng=06");
-        QTest::newRow("only the first")
-            << "??windowSize ??slideSize" + seven
-            << QByteArray("+7  3a=data/ORCL.txt\r\nb=20\r\nc=1\r\nd=??windowSize\r\ne=??slideSize"
-                          "\r\nf=.5\r\ng=06");
-        QTest::newRow("joined") << "??SchemaI" + seven.mid(2) << QByteArray("joined ??SchemaId");
-        for (const char *placeholder :
-             {"??SourceName", "??SchemaId", "??outputmode", "??windowSize", "??slideSize",
-              "??rangeThreshold", "??countThreshold"})
-            QTest::newRow(placeholder) << QByteArray(seven).replace(placeholder, "")
-                                       << "missing " + QByteArray(placeholder);
-    }
-
+    // As Save fills a template: "??SourceName" first, then the others, only
+    // the first of each; "missing X" and "joined X" are refusals.
     void filling()
     {
-        QFETCH(QByteArray, original);
-        QByteArray text = original;
-        replaceAt(text, text.indexOf("??SourceName"), 12, QStringLiteral("data/ORCL.txt"));
-        const SubstitutionResult result =
-            fillParameters(text, original, {"20", true, {"+7", " 3", ".5", "06"}});
-        if (const auto missing = missingPlaceholder(original))
-            text = "missing " + *missing;
-        else if (result.joinedPlaceholder)
-            text = "joined " + *result.joinedPlaceholder;
-        QTEST(text, "expected");
+        const QByteArray seven = "a=??SourceName b=??SchemaId c=??outputmode d=??windowSize "
+                                 "e=??slideSize f=??rangeThreshold g=??countThreshold";
+        const std::pair<QByteArray, QByteArray> rows[] = {
+            {"??windowSize ??slideSize" + seven,
+             "+7  3a=data/ORCL.txt b=20 c=1 d=??windowSize e=??slideSize f=.5 g=06"},
+            {"??SchemaI" + seven.mid(2), "joined ??SchemaId"},
+            {QByteArray(seven).replace("??countThreshold", ""), "missing ??countThreshold"},
+            {QByteArray(seven).replace("??outputmode", ""), "missing ??outputmode"}};
+        for (const auto &[original, expected] : rows) {
+            QByteArray text = original;
+            replaceAt(text, text.indexOf("??SourceName"), 12, "data/ORCL.txt");
+            const SubstitutionResult result =
+                fillParameters(text, original, {"20", true, {"+7", " 3", ".5", "06"}});
+            if (const auto missing = missingPlaceholder(original))
+                text = "missing " + *missing;
+            else if (result.joinedPlaceholder)
+                text = "joined " + *result.joinedPlaceholder;
+            QCOMPARE(text, expected);
+        }
     }
 
     void outsideTheDataSources() { QVERIFY(!dataSourceAt(3) && !templateChoice(3, true).schemaId); }

@@ -35,9 +35,6 @@ TestWorkspace::TestWorkspace(const QByteArray &library)
 TestWorkspace::~TestWorkspace()
 {
     QDir::setCurrent(previous);
-    for (const char *folder :
-         {"torvik_stream_query_engine", "torvik_stream_query_engine/queryplan"})
-        QFile::setPermissions(path(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 namespace {
