@@ -12,29 +12,33 @@ const QStringList kPrograms{"torvik_stream_gen_engine/torvik_stream_source_engin
                             "plotmir_qt_stream/Plotmir",
                             "torvik_stream_query_engine/torvik_stream_query_engine"};
 
-void installEngines(const TestWorkspace &ws)
+// Puts the stand-ins in place, acts, and gives the pids that engine i logged
+// from its own program and folder, once there are starts[i] of them.
+QList<qint64> started(const TestWorkspace &ws, const std::function<void()> &act,
+                      const QList<int> &starts)
 {
     for (const QString &program : kPrograms) {
         QDir().mkpath(QFileInfo(ws.path(program)).path());
         QFile::copy(PANEL_STANDIN_ENGINE, ws.path(program));
     }
-}
-
-// The pids that the engines logged, once engine i has logged starts[i] times;
-// 0 for a line with another program or folder.
-QList<qint64> started(const TestWorkspace &ws, const QList<int> &starts)
-{
+    act();
     QList<qint64> pids;
     for (int i = 0; i < 3; ++i) {
-        const QString log = QFileInfo(ws.path(kPrograms[i])).path() + "/engine.log";
-        if (!QTest::qWaitFor([&] { return readBytes(log).count('\n') == starts[i]; }, 5000))
+        const QFileInfo at(ws.path(kPrograms[i]));
+        const QRegularExpression line(QRegularExpression::escape(at.fileName() + " pid ") + "(\\d+)"
+                                      + QRegularExpression::escape(" cwd " + at.canonicalPath())
+                                      + "\n");
+        QList<qint64> mine;
+        if (!QTest::qWaitFor(
+                [&] {
+                    mine.clear();
+                    for (const auto &match : line.globalMatch(readBytes(at.path() + "/engine.log")))
+                        mine << match.captured(1).toLongLong();
+                    return mine.size() == starts[i];
+                },
+                5000))
             return {};
-        for (const QByteArray &line : readBytes(log).trimmed().split('\n')) {
-            const QList<QByteArray> f = line.split(' '); // program pid N cwd folder
-            const bool right = f[0] == kPrograms[i].section('/', 1)
-                && f[4] == QFileInfo(ws.path(kPrograms[i])).canonicalPath();
-            pids << (right ? f[2].toLongLong() : 0);
-        }
+        pids += mine;
     }
     return pids;
 }
@@ -42,7 +46,7 @@ QList<qint64> started(const TestWorkspace &ws, const QList<int> &starts)
 bool running(qint64 pid)
 {
     const QByteArray stat = readBytes(QString("/proc/%1/stat").arg(pid));
-    return !stat.isEmpty() && stat.at(stat.lastIndexOf(')') + 2) != 'Z';
+    return !stat.isEmpty() && !stat.contains(") Z ");
 }
 
 } // namespace
@@ -57,20 +61,23 @@ private slots:
     void launches()
     {
         TestWorkspace ws;
-        installEngines(ws);
         auto p = std::make_unique<Panel>();
-        QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner);
-        p->find<QAbstractButton>("pbt_launch")->click();
+        const QList<qint64> pids = started(
+            ws,
+            [&] {
+                QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner);
+                p->find<QAbstractButton>("pbt_launch")->click();
+                QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner | QFile::ExeOwner);
+                p->find<QAbstractButton>("pbt_launch")->click();
+                p->find<QAbstractButton>("pbt_launch")->click();
+            },
+            {3, 2, 2});
         QCOMPARE(p->boxes,
                  QStringList("Launch Failed | The engine program " + ws.path(kPrograms[1])
                              + " could not be started:\r\nexecvp: Permission denied"));
-        QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner | QFile::ExeOwner);
-        p->find<QAbstractButton>("pbt_launch")->click();
-        p->find<QAbstractButton>("pbt_launch")->click();
         const QString s = "source engine started", v = "visual engine started";
         QCOMPARE(p->debug.filter("engine started"),
                  QStringList({s, s, v, "query engine started", s, v, "query engine started"}));
-        const QList<qint64> pids = started(ws, {3, 2, 2});
         QVERIFY(pids.size() == 7 && std::all_of(pids.begin(), pids.end(), running));
         p.reset();
         QVERIFY(std::none_of(pids.begin(), pids.end(), running));
@@ -80,11 +87,11 @@ private slots:
     {
         for (const int signal : {SIGTERM, SIGKILL}) {
             TestWorkspace ws;
-            installEngines(ws);
             QProcess panel;
             panel.setWorkingDirectory(ws.path("panel"));
-            panel.start(QCoreApplication::applicationFilePath(), {"--panel"});
-            const QList<qint64> pids = started(ws, {1, 1, 1});
+            const QList<qint64> pids = started(
+                ws, [&] { panel.start(QCoreApplication::applicationFilePath(), {"--panel"}); },
+                {1, 1, 1});
             QVERIFY(pids.size() == 3 && ::kill(pid_t(panel.processId()), signal) == 0);
             QVERIFY(panel.waitForFinished());
             QTRY_VERIFY(std::none_of(pids.begin(), pids.end(), running));
