@@ -102,7 +102,7 @@ void TestMainWin::window_data()
         "save src=1 sum evo save src=2 name=x sum w=2 s=1 r=0 c=1 save "
         "src=0 noevo quietsum name=q save",
         {},
-        kStart
+        "traffic |earthquake |ORCL " + kStart
             + "|Traffic_Evo_with_Sum.txt|Earthquake_Evo_no_Sum.txt|q / Earthquake_Evo_no_Sum.txt="
               "dim_4_no_sum\r\nRealEarthquake 23 1 2 1 0 1 ORCL_no_Evo_no_Sum.txt=dim_3_no_sum"
             + plan
@@ -122,7 +122,7 @@ void TestMainWin::window_data()
          "File Naming Error! | Please use a plain file name: no / or \\ and only ASCII "
          "characters!",
          exists, "Parameter Setting Error | Only numbers are allowed", missing + "."},
-        nothing);
+        "earthquake " + nothing);
     row("templates", kEmpty,
         QString("@T=<rm> save @T= save @T=x @T=<mode%200> save @T=<dir> save "
                 "@T=??SourceName??SchemaId??outputmode??windowSize save "
@@ -180,7 +180,8 @@ void TestMainWin::window_data()
         " b |c|" + kStart + " / " + start + " a=a b=b c=c / ");
 }
 
-// The list, the plan files with their bytes, and the library.
+// The data sources' words in the debug output, the list, the plan files with
+// their bytes, and the library.
 QString state(const Panel &p, const TestWorkspace &ws)
 {
     QStringList listed;
@@ -192,8 +193,8 @@ QString state(const Panel &p, const TestWorkspace &ws)
     for (const QString &name :
          folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name))
         plans << name + "=" + readBytes(folder.filePath(name));
-    return listed.join('|') + " / " + plans.join(' ') + " / "
-        + readBytes(ws.path(kQuery + "demo.qe_config"));
+    return p.debug.filter(QRegularExpression("^[A-Za-z]+ $")).join('|') + listed.join('|') + " / "
+        + plans.join(' ') + " / " + readBytes(ws.path(kQuery + "demo.qe_config"));
 }
 
 void TestMainWin::window()

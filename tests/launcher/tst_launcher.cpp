@@ -79,6 +79,10 @@ private slots:
         QCOMPARE(p->debug.filter("engine started"),
                  QStringList({s, s, v, "query engine started", s, v, "query engine started"}));
         QVERIFY(pids.size() == 7 && std::all_of(pids.begin(), pids.end(), running));
+        QTest::qWait(100); // what the engines print is discarded, never kept by the panel
+        for (QProcess *engine : p->window->findChildren<QProcess *>())
+            QVERIFY(engine->readAllStandardOutput().isEmpty()
+                    && engine->readAllStandardError().isEmpty());
         p.reset();
         QVERIFY(std::none_of(pids.begin(), pids.end(), running));
     }
