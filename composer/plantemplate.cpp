@@ -77,7 +77,8 @@ std::optional<ParameterProblem> parameterProblem(const PlanParameters &parameter
         return ParameterProblem::NotNumbers;
     if (slide >= window)
         return ParameterProblem::SlideNotBelowWindow;
-    if (window < 1 || slide < 1)
+    // The window is larger than the slide, so it is positive with the slide.
+    if (slide < 1)
         return ParameterProblem::SizesNotPositive;
     // Written so that NaN fails too.
     if (!(range >= 0.0 && range <= 1.0))

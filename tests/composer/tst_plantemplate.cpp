@@ -23,6 +23,7 @@ private slots:
              PlanNameProblem::SpecialCharacter},
             {{"../x", "..\\x", "/etc/passwd", QString(1, QChar(0)), "caf\u00e9", "p\U0001F600"},
              PlanNameProblem::NotPlain}};
+        QVERIFY(!dataSourceAt(3) && !templateChoice(3, true).schemaId); // past the table
         for (const auto &[names, problem] : rows)
             for (const QString &name : names)
                 QVERIFY2(planNameProblem(name) == problem, qPrintable(name));
@@ -75,8 +76,6 @@ private slots:
             QCOMPARE(text, expected);
         }
     }
-
-    void outsideTheDataSources() { QVERIFY(!dataSourceAt(3) && !templateChoice(3, true).schemaId); }
 };
 
 QTEST_APPLESS_MAIN(TestPlanTemplate)

@@ -12,33 +12,24 @@ const QStringList kPrograms{"torvik_stream_gen_engine/torvik_stream_source_engin
                             "plotmir_qt_stream/Plotmir",
                             "torvik_stream_query_engine/torvik_stream_query_engine"};
 
-// Puts the stand-ins in place, acts, and gives the pids that engine i logged
-// from its own program and folder, once there are starts[i] of them.
-QList<qint64> started(const TestWorkspace &ws, const std::function<void()> &act,
-                      const QList<int> &starts)
+void installEngines(const TestWorkspace &ws)
 {
     for (const QString &program : kPrograms) {
         QDir().mkpath(QFileInfo(ws.path(program)).path());
         QFile::copy(PANEL_STANDIN_ENGINE, ws.path(program));
     }
-    act();
+}
+
+// The pids that the engines logged, each from its own program and folder.
+QList<qint64> logged(const TestWorkspace &ws)
+{
     QList<qint64> pids;
-    for (int i = 0; i < 3; ++i) {
-        const QFileInfo at(ws.path(kPrograms[i]));
-        const QRegularExpression line(QRegularExpression::escape(at.fileName() + " pid ") + "(\\d+)"
-                                      + QRegularExpression::escape(" cwd " + at.canonicalPath())
-                                      + "\n");
-        QList<qint64> mine;
-        if (!QTest::qWaitFor(
-                [&] {
-                    mine.clear();
-                    for (const auto &match : line.globalMatch(readBytes(at.path() + "/engine.log")))
-                        mine << match.captured(1).toLongLong();
-                    return mine.size() == starts[i];
-                },
-                5000))
-            return {};
-        pids += mine;
+    for (const QString &program : kPrograms) {
+        const QFileInfo at(ws.path(program));
+        for (const QString &line : QString(readBytes(at.path() + "/engine.log")).split('\n'))
+            if (line.startsWith(at.fileName() + " pid ")
+                && line.endsWith(" cwd " + at.canonicalPath()))
+                pids << line.section(' ', 2, 2).toLongLong();
     }
     return pids;
 }
@@ -61,24 +52,22 @@ private slots:
     void launches()
     {
         TestWorkspace ws;
+        installEngines(ws);
         auto p = std::make_unique<Panel>();
-        const QList<qint64> pids = started(
-            ws,
-            [&] {
-                QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner);
-                p->find<QAbstractButton>("pbt_launch")->click();
-                QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner | QFile::ExeOwner);
-                p->find<QAbstractButton>("pbt_launch")->click();
-                p->find<QAbstractButton>("pbt_launch")->click();
-            },
-            {3, 2, 2});
+        QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner);
+        p->find<QAbstractButton>("pbt_launch")->click();
+        QFile::setPermissions(ws.path(kPrograms[1]), QFile::ReadOwner | QFile::ExeOwner);
+        p->find<QAbstractButton>("pbt_launch")->click();
+        p->find<QAbstractButton>("pbt_launch")->click();
         QCOMPARE(p->boxes,
                  QStringList("Launch Failed | The engine program " + ws.path(kPrograms[1])
                              + " could not be started:\r\nexecvp: Permission denied"));
         const QString s = "source engine started", v = "visual engine started";
         QCOMPARE(p->debug.filter("engine started"),
                  QStringList({s, s, v, "query engine started", s, v, "query engine started"}));
-        QVERIFY(pids.size() == 7 && std::all_of(pids.begin(), pids.end(), running));
+        QTRY_COMPARE(logged(ws).size(), 7);
+        const QList<qint64> pids = logged(ws);
+        QVERIFY(std::all_of(pids.begin(), pids.end(), running));
         QTest::qWait(100); // what the engines print is discarded, never kept by the panel
         for (QProcess *engine : p->window->findChildren<QProcess *>())
             QVERIFY(engine->readAllStandardOutput().isEmpty()
@@ -91,13 +80,13 @@ private slots:
     {
         for (const int signal : {SIGTERM, SIGKILL}) {
             TestWorkspace ws;
+            installEngines(ws);
             QProcess panel;
             panel.setWorkingDirectory(ws.path("panel"));
-            const QList<qint64> pids = started(
-                ws, [&] { panel.start(QCoreApplication::applicationFilePath(), {"--panel"}); },
-                {1, 1, 1});
-            QVERIFY(pids.size() == 3 && ::kill(pid_t(panel.processId()), signal) == 0);
-            QVERIFY(panel.waitForFinished());
+            panel.start(QCoreApplication::applicationFilePath(), {"--panel"});
+            QTRY_COMPARE(logged(ws).size(), 3);
+            const QList<qint64> pids = logged(ws);
+            QVERIFY(::kill(pid_t(panel.processId()), signal) == 0 && panel.waitForFinished());
             QTRY_VERIFY(std::none_of(pids.begin(), pids.end(), running));
         }
     }

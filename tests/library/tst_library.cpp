@@ -2,9 +2,6 @@
 
 #include "app/messages.h"
 #include "library/librarytext.h"
-#include "library/planlistdelegate.h"
-
-#include <QtWidgets>
 
 #include <QtTest>
 
@@ -67,23 +64,7 @@ private slots:
         QCOMPARE(again.count, again.names.size());
         QCOMPARE(LibraryText::rebuild(rewritten, again.countStart, again.names), rewritten);
     }
-
-    // The list's delegate measures as Qt's own does, also once the font changed.
-    void delegateMeasuresAsQtDoes()
-    {
-        const QStringListModel model({"a.txt", QString(40, 'w'), ""});
-        QListView view;
-        const PlanListDelegate cached;
-        QStyleOptionViewItem option;
-        option.initFrom(&view);
-        for (const int points : {0, 9, 0})
-            for (int row = 0; row < 3; ++row) {
-                option.font.setPointSize(view.font().pointSize() + points);
-                QCOMPARE(cached.sizeHint(option, model.index(row)),
-                         QStyledItemDelegate().sizeHint(option, model.index(row)));
-            }
-    }
 };
 
-QTEST_MAIN(TestLibrary)
+QTEST_APPLESS_MAIN(TestLibrary)
 #include "tst_library.moc"
