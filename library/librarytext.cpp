@@ -11,7 +11,7 @@ const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 // from is where the key begins, so every line feed has a byte before it.
 bool hasBareLineFeed(const QByteArray &text, int from)
 {
-    for (int i = text.indexOf('\n', from); i >= 0; i = text.indexOf('\n', i + 1)) {
+    for (int i = text.indexOf('\n', from); i != -1; i = text.indexOf('\n', i + 1)) {
         if (text.at(i - 1) != '\r')
             return true;
     }

@@ -57,8 +57,8 @@ bool readBounded(QIODevice &device, QByteArray &bytes)
     // one; the pages that no byte reaches are never touched.
     bytes.resize(maxFileSize + 1);
     qint64 size = 0;
-    qint64 got = 0;
-    while (size < bytes.size() && (got = device.read(bytes.data() + size, bytes.size() - size)) > 0)
+    qint64 got;
+    while ((got = device.read(bytes.data() + size, bytes.size() - size)) > 0)
         size += got;
     bytes.truncate(size);
     bytes.squeeze();

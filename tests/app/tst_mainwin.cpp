@@ -173,11 +173,14 @@ void TestMainWin::window_data()
         abc + "sel=1 remove sel=2 remove sel=1 remove save", {},
         " a |" + kStart + " / " + start + " b=b c=c / " + pre + "2\r\na\r\n" + kStart);
     const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
-    row("library write cut short", big, "@queryplan/a=a limit=200 save sel=0 remove",
-        {"File Write Error! | File too large"}, kStart + " / " + start + " a=a / " + big);
-    row("library deleted", abcLibrary, abc + "sel=0 @demo.qe_config=<rm> save remove",
-        {"File Open Error! | No such file or directory"},
-        " b |c|" + kStart + " / " + start + " a=a b=b c=c / ");
+    row("library write cut short", big, "@queryplan/a=a limit=200 save",
+        {"File Write Error! | File too large"}, "a / " + start + " a=a / " + big);
+    // The library deleted behind the panel's back: Remove keeps the plan file
+    // without a word, Save writes the plan and says why it is not listed.
+    row("library deleted, remove", abcLibrary, abc + "sel=0 @demo.qe_config=<rm> remove", {},
+        " b |c / a=a b=b c=c / ");
+    row("library deleted, save", kEmpty, "src=0 @demo.qe_config=<rm> save",
+        {"File Open Error! | No such file or directory"}, " / " + start + " / ");
 }
 
 // The data sources' words in the debug output, the list, the plan files with
