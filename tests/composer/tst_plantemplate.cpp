@@ -62,7 +62,6 @@ private slots:
             {"??windowSize ??slideSize" + seven,
              "+7  3a=data/ORCL.txt b=20 c=1 d=??windowSize e=??slideSize f=.5 g=06"},
             {"??SchemaI" + seven.mid(2), "joined ??SchemaId"},
-            {QByteArray(seven).replace("??countThreshold", ""), "missing ??countThreshold"},
             {QByteArray(seven).replace("??outputmode", ""), "missing ??outputmode"}};
         for (const auto &[original, expected] : rows) {
             QByteArray text = original;
