@@ -45,8 +45,8 @@ Library parse(const QByteArray &text)
 
     library.countStart = separator + 1;
     library.countEnd = text.indexOf(lineEnd, key);
-    const int countLength = library.countEnd == -1 ? -1 : library.countEnd - library.countStart;
-    library.count = text.mid(library.countStart, countLength).toInt(nullptr, 10);
+    const QByteArray fromCount = text.mid(library.countStart);
+    library.count = fromCount.left(fromCount.indexOf(lineEnd)).toInt(nullptr, 10);
     if (library.countEnd != -1) {
         library.names = QString::fromLatin1(text.mid(library.countEnd + lineEnd.size()))
                             .split(QString::fromLatin1(lineEnd), Qt::KeepEmptyParts);

@@ -124,14 +124,13 @@ void TestMainWin::window_data()
          exists, "Parameter Setting Error | Only numbers are allowed", missing + "."},
         "earthquake " + nothing);
     row("templates", kEmpty,
-        QString("@T=<rm> save @T= save @T=x @T=<mode%200> save @T=<dir> save "
+        QString("@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save "
                 "@T=??SourceName??SchemaId??outputmode??windowSize save "
                 "@T=??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
                 "??rangeThreshold??countThreshold save @T=<size%2016777216> save "
                 "@T=<size%2016777217> save")
             .replace("@T", "@template/dim_3_no_sum.txt"),
-        {missing + ".", reading + "Unknown error", missing + ":\r\nPermission denied",
-         missing + ":\r\nnot a regular file",
+        {missing + ".", missing + ":\r\nPermission denied", missing + ":\r\nnot a regular file",
          reading + "The " + inT + " lacks the placeholder ??slideSize.",
          reading + "In the " + inT
              + " a filled-in value joins the text beside it into another "
@@ -151,7 +150,6 @@ void TestMainWin::window_data()
                               "the file and restart the panel.";
     for (const auto &[library, text] : std::initializer_list<std::pair<QByteArray, QString>>{
              {"@demo.qe_config=<rm>", "No such file or directory"},
-             {"@demo.qe_config=<dir>", "The library configuration file is not a regular file."},
              {"NumberOfQueries=1\r\na",
               "The library configuration file has no NumberOfQueriesInLibrary line."}}) {
         const bool laid = library.startsWith('@');
@@ -187,10 +185,8 @@ void TestMainWin::window_data()
 // their bytes, and the library.
 QString state(const Panel &p, const TestWorkspace &ws)
 {
-    QStringList listed;
-    const QAbstractItemModel *model = p.find<QListView>()->model();
-    for (int row = 0; model && row < model->rowCount(); ++row)
-        listed << model->index(row, 0).data().toString();
+    const auto *model = qobject_cast<QStringListModel *>(p.find<QListView>()->model());
+    const QStringList listed = model ? model->stringList() : QStringList();
     QStringList plans;
     const QDir folder(ws.path(kQuery + "queryplan"));
     for (const QString &name :
