@@ -7,7 +7,6 @@
 #include <QUrl>
 
 #include <csignal>
-#include <grp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -21,16 +20,14 @@ const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 1
 
 // Steps, blank apart. "@path=bytes" lays a file in the query engine's
 // folder, before the window starts if it comes first; the bytes may be <rm>,
-// <dir>, <size N>, or <mode HEX> in QFile's permission flags (4000 read, 5000
-// read and enter). "sum", "evo", "noevo", "save" and "remove" click; "w=",
+// <dir>, <size N>, <link TARGET>, or <mode HEX> in QFile's permission flags
+// (4000 read, 5000 read and enter). "sum", "evo", "noevo", "save" and "remove" click; "w=",
 // "s=", "r=", "c=" and "name=" fill a field (percent-encoded); "src=N"
 // chooses a data source (-1: none) and "quietsum" checks summarization
 // without a click; "sel=N" selects a row; "limit=N" caps the size of every
 // file written afterwards.
-void lay(const TestWorkspace &ws, const QString &step)
+void lay(const QString &path, const QString &bytes)
 {
-    const QString path = ws.path(kQuery + step.section('=', 0, 0).mid(1));
-    const QString bytes = QUrl::fromPercentEncoding(step.section('=', 1).toUtf8());
     const QString arg = bytes.section(' ', 1).chopped(bytes.endsWith('>'));
     if (bytes.startsWith("<mode"))
         QFile::setPermissions(path, QFile::Permissions(arg.toInt(nullptr, 16)));
@@ -38,6 +35,8 @@ void lay(const TestWorkspace &ws, const QString &step)
         QDir(path).removeRecursively();
     if (bytes == "<dir>")
         QDir().mkpath(path);
+    else if (bytes.startsWith("<link"))
+        QFile::link(arg, path);
     else if (!bytes.startsWith('<') || bytes.startsWith("<size"))
         writeBytes(path, bytes.startsWith('<') ? QByteArray() : bytes.toLatin1());
     if (bytes.startsWith("<size"))
@@ -59,7 +58,7 @@ void run(const Panel *p, const TestWorkspace &ws, const QStringList &steps)
         QObject *widget = p && widgets.count(key) ? p->find(widgets.at(key)) : nullptr;
         const rlimit lowered{value.toULong(), unlimited.rlim_max};
         if (step.startsWith('@'))
-            lay(ws, step);
+            lay(ws.path(kQuery + key.mid(1)), value);
         else if (auto *field = qobject_cast<QLineEdit *>(widget))
             field->setText(value);
         else if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -124,13 +123,15 @@ void TestMainWin::window_data()
          exists, "Parameter Setting Error | Only numbers are allowed", missing + "."},
         "earthquake " + nothing);
     row("templates", kEmpty,
-        QString("@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save "
-                "@T=??SourceName??SchemaId??outputmode??windowSize save "
-                "@T=??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
-                "??rangeThreshold??countThreshold save @T=<size%2016777216> save "
-                "@T=<size%2016777217> save")
+        QString(
+            "@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save @T=<link%20/proc/self/mem> save "
+            "@T=??SourceName??SchemaId??outputmode??windowSize save "
+            "@T=??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
+            "??rangeThreshold??countThreshold save @T=<size%2016777216> save "
+            "@T=<size%2016777217> save")
             .replace("@T", "@template/dim_3_no_sum.txt"),
         {missing + ".", missing + ":\r\nPermission denied", missing + ":\r\nnot a regular file",
+         reading + "Input/output error",
          reading + "The " + inT + " lacks the placeholder ??slideSize.",
          reading + "In the " + inT
              + " a filled-in value joins the text beside it into another "
@@ -214,7 +215,7 @@ void TestMainWin::window()
 int main(int argc, char **argv)
 {
     if (geteuid() == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        if (setgid(65534) != 0 || setuid(65534) != 0)
             return 2;
         prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker reads its own threads
     }
