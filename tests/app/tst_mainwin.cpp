@@ -74,114 +74,6 @@ void run(const Panel *p, const TestWorkspace &ws, const QStringList &steps)
     setrlimit(RLIMIT_FSIZE, &unlimited);
 }
 
-} // namespace
-
-class TestMainWin : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void window_data();
-    void window();
-};
-
-void TestMainWin::window_data()
-{
-    QTest::addColumn<QByteArray>("library");
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("state"); // see state()
-    const auto row = [](const char *tag, const QByteArray &library, const QString &steps,
-                        const QStringList &boxes, const QString &state) {
-        QTest::newRow(tag) << library << steps << boxes << state;
-    };
-    // The suggested name follows every choice and replaces a typed one.
-    const QString plan = "\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
-    row("saved", kEmpty,
-        "save src=1 sum evo save src=2 name=x sum w=2 s=1 r=0 c=1 save "
-        "src=0 noevo quietsum name=q save",
-        {},
-        "traffic |earthquake |ORCL " + kStart
-            + "|Traffic_Evo_with_Sum.txt|Earthquake_Evo_no_Sum.txt|q / Earthquake_Evo_no_Sum.txt="
-              "dim_4_no_sum\r\nRealEarthquake 23 1 2 1 0 1 ORCL_no_Evo_no_Sum.txt=dim_3_no_sum"
-            + plan
-            + " Traffic_Evo_with_Sum.txt=dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10 q=dim_3_sum"
-              "\r\ndata/ORCL.txt 1 0 2 1 0 1 / # library\r\nNumberOfQueriesInLibrary=4\r\n"
-            + kStart + "\r\nTraffic_Evo_with_Sum.txt\r\nEarthquake_Evo_no_Sum.txt\r\nq");
-
-    // Refused: nothing is written
-    const QString nothing = " /  / " + kEmpty;
-    const QString exists = "File Exists | File already exists";
-    const QString reading = "File Reading Error | ";
-    const QString missing = "File Missing | cannot locate installed file";
-    const QString inT = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
-    row("names and numbers", kEmpty,
-        "name=my%20plan save name=caf%C3%A9 save name= save w=abc save src=2 src=-1 save",
-        {"File Naming Error! | Please remove special characters !@#$%^&* and white spaces!",
-         "File Naming Error! | Please use a plain file name: no / or \\ and only ASCII "
-         "characters!",
-         exists, "Parameter Setting Error | Only numbers are allowed", missing + "."},
-        "earthquake " + nothing);
-    row("templates", kEmpty,
-        QString(
-            "@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save @T=<link%20/proc/self/mem> save "
-            "@T=??SourceName??SchemaId??outputmode??windowSize save "
-            "@T=??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
-            "??rangeThreshold??countThreshold save @T=<size%2016777216> save "
-            "@T=<size%2016777217> save")
-            .replace("@T", "@template/dim_3_no_sum.txt"),
-        {missing + ".", missing + ":\r\nPermission denied", missing + ":\r\nnot a regular file",
-         reading + "Input/output error",
-         reading + "The " + inT + " lacks the placeholder ??slideSize.",
-         reading + "In the " + inT
-             + " a filled-in value joins the text beside it into another "
-               "??SchemaId, so the template cannot be filled in safely.",
-         reading + "The " + inT + " lacks the placeholder ??SourceName.",
-         reading + "The plan template is larger than 16 MiB and cannot be a plan template."},
-        nothing);
-    row("plan file", kEmpty,
-        "@queryplan=<mode%205000> save @queryplan=<rm> save @queryplan=<dir> limit=10 save",
-        {"File Open Failed | Permission denied", "File Open Failed | No such file or directory",
-         "File write Failed | File too large"},
-        nothing);
-
-    // The library refused at start: Remove does nothing, Save writes nothing
-    const QString notLoaded = "File Open Error! | The library configuration file could not be "
-                              "read when the panel started, so no plan can be registered. Fix "
-                              "the file and restart the panel.";
-    for (const auto &[library, text] : std::initializer_list<std::pair<QByteArray, QString>>{
-             {"@demo.qe_config=<rm>", "No such file or directory"},
-             {"NumberOfQueries=1\r\na",
-              "The library configuration file has no NumberOfQueriesInLibrary line."}}) {
-        const bool laid = library.startsWith('@');
-        row(library, laid ? kEmpty : library, (laid ? library : "") + " remove save",
-            {"File Open Error! | " + text, notLoaded}, " /  / " + (laid ? "" : library));
-    }
-
-    // Registration and removal. The plan files hold their names.
-    const QString abc = "@queryplan/a=a @queryplan/b=b @queryplan/c=c ";
-    const QByteArray abcLibrary = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
-    const QString start = kStart + "=" + kStartPlan;
-    row("in a read-only engine folder", abcLibrary,
-        abc + "@=<mode%205000> remove sel=1 remove save save sel=0 remove @=<mode%207000>",
-        {exists},
-        "c|" + kStart + " / " + start + " c=c / # library\r\nNumberOfQueriesInLibrary=2\r\nc\r\n"
-            + kStart);
-    const QByteArray pre = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
-    row("hand-edited", pre + " x \r\n a \r\na\r\n../demo.qe_config\r\n..",
-        abc + "sel=1 remove sel=2 remove sel=1 remove save", {},
-        " a |" + kStart + " / " + start + " b=b c=c / " + pre + "2\r\na\r\n" + kStart);
-    const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
-    row("library write cut short", big, "@queryplan/a=a limit=200 save",
-        {"File Write Error! | File too large"}, "a / " + start + " a=a / " + big);
-    // The library deleted behind the panel's back: Remove keeps the plan file
-    // without a word, Save writes the plan and says why it is not listed.
-    row("library deleted, remove", abcLibrary, abc + "sel=0 @demo.qe_config=<rm> remove", {},
-        " b |c / a=a b=b c=c / ");
-    row("library deleted, save", kEmpty, "src=0 @demo.qe_config=<rm> save",
-        {"File Open Error! | No such file or directory"}, " / " + start + " / ");
-}
-
 // The data sources' words in the debug output, the list, the plan files with
 // their bytes, and the library.
 QString state(const Panel &p, const TestWorkspace &ws)
@@ -197,28 +89,129 @@ QString state(const Panel &p, const TestWorkspace &ws)
         + plans.join(' ') + " / " + readBytes(ws.path(kQuery + "demo.qe_config"));
 }
 
-void TestMainWin::window()
+} // namespace
+
+class TestMainWin : public QObject
 {
-    QFETCH(QByteArray, library);
-    QFETCH(QString, steps);
-    TestWorkspace ws(library);
-    const QStringList all = steps.split(' ', Qt::SkipEmptyParts);
-    const int first = all.indexOf(QRegularExpression("[^@].*"));
-    run(nullptr, ws, all.mid(0, first));
-    Panel p;
-    run(&p, ws, all.mid(first));
-    QTEST(p.boxes, "boxes");
-    QTEST(state(p, ws), "state");
-}
+    Q_OBJECT
+
+private slots:
+    void window_data()
+    {
+        QTest::addColumn<QByteArray>("library");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("state"); // see state()
+        const auto row = [](const char *tag, const QByteArray &library, const QString &steps,
+                            const QStringList &boxes, const QString &state) {
+            QTest::newRow(tag) << library << steps << boxes << state;
+        };
+        // The suggested name follows every choice and replaces a typed one.
+        // Only the first of each placeholder is filled.
+        row("saved", kEmpty,
+            "@template/dim_4_no_sum.txt=??SourceName??SchemaId??outputmode??windowSize??windowSize"
+            "??slideSize??rangeThreshold??countThreshold save src=1 sum evo save src=2 name=x sum "
+            "w=2 s=1 r=0 c=1 save src=0 noevo quietsum name=q save",
+            {},
+            "traffic |earthquake |ORCL " + kStart
+                + "|Traffic_Evo_with_Sum.txt|Earthquake_Evo_no_Sum.txt"
+                  "|q / Earthquake_Evo_no_Sum.txt=RealEarthquake2312??windowSize101 "
+                + kStart + "=" + kStartPlan
+                + " Traffic_Evo_with_Sum.txt=dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10"
+                  " q=dim_3_sum\r\ndata/ORCL.txt 1 0 2 1 0 1 / # "
+                  "library\r\nNumberOfQueriesInLibrary=4\r\n"
+                + kStart + "\r\nTraffic_Evo_with_Sum.txt\r\nEarthquake_Evo_no_Sum.txt\r\nq");
+        const QString nothing = " /  / " + kEmpty;
+        const QString exists = "File Exists | File already exists";
+        const QString reading = "File Reading Error | ";
+        const QString missing = "File Missing | cannot locate installed file";
+        const QString inT = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
+        row("names and numbers", kEmpty,
+            "name=my%20plan save name=caf%C3%A9 save name= save w=abc save src=2 src=-1 save",
+            {"File Naming Error! | Please remove special characters !@#$%^&* and white spaces!",
+             "File Naming Error! | Please use a plain file name: no / or \\ and only ASCII "
+             "characters!",
+             exists, "Parameter Setting Error | Only numbers are allowed", missing + "."},
+            "earthquake " + nothing);
+        row("templates", kEmpty,
+            QString("@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save @T=<link%20/proc/self/mem> "
+                    "save "
+                    "@T=??SourceName??SchemaId??outputmode??windowSize save "
+                    "@T=??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
+                    "??rangeThreshold??countThreshold save @T=<size%2016777216> save "
+                    "@T=<size%2016777217> save")
+                .replace("@T", "@template/dim_3_no_sum.txt"),
+            {missing + ".", missing + ":\r\nPermission denied", missing + ":\r\nnot a regular file",
+             reading + "Input/output error",
+             reading + "The " + inT + " lacks the placeholder ??slideSize.",
+             reading + "In the " + inT
+                 + " a filled-in value joins the text beside it into another "
+                   "??SchemaId, so the template cannot be filled in safely.",
+             reading + "The " + inT + " lacks the placeholder ??SourceName.",
+             reading + "The plan template is larger than 16 MiB and cannot be a plan template."},
+            nothing);
+        row("plan file", kEmpty,
+            "@queryplan=<mode%205000> save @queryplan=<rm> save @queryplan=<dir> limit=10 save",
+            {"File Open Failed | Permission denied", "File Open Failed | No such file or directory",
+             "File write Failed | File too large"},
+            nothing);
+
+        // The library refused at start: Remove does nothing, Save writes nothing
+        const QString notLoaded = "File Open Error! | The library configuration file could not be "
+                                  "read when the panel started, so no plan can be registered. Fix "
+                                  "the file and restart the panel.";
+        row("library missing", kEmpty, "@demo.qe_config=<rm> remove save",
+            {"File Open Error! | No such file or directory", notLoaded}, " /  / ");
+        row("no key", "NumberOfQueries=1", "remove save",
+            {"File Open Error! | The library configuration file has no NumberOfQueriesInLibrary "
+             "line.",
+             notLoaded},
+            " /  / NumberOfQueries=1");
+        const QString abc = "@queryplan/a=a @queryplan/b=b @queryplan/c=c ";
+        const QByteArray abcLibrary = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
+        const QString start = kStart + "=" + kStartPlan;
+        row("in a read-only engine folder", abcLibrary,
+            abc + "@=<mode%205000> remove sel=1 remove save save sel=0 remove @=<mode%207000>",
+            {exists},
+            "c|" + kStart + " / " + start
+                + " c=c / # library\r\nNumberOfQueriesInLibrary=2\r\nc\r\n" + kStart);
+        const QByteArray pre = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
+        row("hand-edited", pre + " x \r\n a \r\na\r\n../demo.qe_config\r\n..",
+            abc + "sel=1 remove sel=2 remove sel=1 remove save", {},
+            " a |" + kStart + " / " + start + " b=b c=c / " + pre + "2\r\na\r\n" + kStart);
+        const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
+        row("library write cut short", big, "@queryplan/a=a limit=200 save",
+            {"File Write Error! | File too large"}, "a / " + start + " a=a / " + big);
+        // The library gone or replaced behind the panel's back: Remove keeps the
+        // plan file without a word, Save writes the plan and says why it is not
+        // listed.
+        row("library replaced", abcLibrary,
+            abc + "sel=0 @demo.qe_config=<rm> remove @demo.qe_config=<dir> save",
+            {"File Open Error! | The library configuration file is not a regular file."},
+            " b |c / " + start + " a=a b=b c=c / ");
+    }
+
+    void window()
+    {
+        QFETCH(QByteArray, library);
+        QFETCH(QString, steps);
+        TestWorkspace ws(library);
+        const QStringList all = steps.split(' ', Qt::SkipEmptyParts);
+        const int first = all.indexOf(QRegularExpression("[^@].*"));
+        run(nullptr, ws, all.mid(0, first));
+        Panel p;
+        run(&p, ws, all.mid(first));
+        QTEST(p.boxes, "boxes");
+        QTEST(state(p, ws), "state");
+    }
+};
 
 // Root writes every file, so the tests run as an ordinary user.
 int main(int argc, char **argv)
 {
-    if (geteuid() == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            return 2;
-        prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker reads its own threads
-    }
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+        return 2;
+    prctl(PR_SET_DUMPABLE, 1, 0, 0, 0); // the leak checker reads its own threads
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     TestMainWin test;

@@ -1,6 +1,7 @@
 // The composer's rules without a window: the plan-name check (which leaves
-// the plan folder's own names to the "File Exists" box), the parameter checks
-// and filling in a template. A row lists the cases of one outcome.
+// the plan folder's own names to the "File Exists" box) and the parameter
+// checks. Filling in templates is checked through the window, where Save does
+// it, and by the fuzz target. A row lists the cases of one outcome.
 
 #include "app/messages.h"
 #include "composer/datasources.h"
@@ -50,30 +51,6 @@ private slots:
                 const auto problem = parameterProblem({f[0], f[1], f[2], f[3]});
                 QCOMPARE(problem ? Msg::parameterProblemText(*problem) : "", text);
             }
-    }
-
-    // As Save fills a template: "??SourceName" first, then the others, only
-    // the first of each; "missing X" and "joined X" are refusals.
-    void filling()
-    {
-        const QByteArray seven = "a=??SourceName b=??SchemaId c=??outputmode d=??windowSize "
-                                 "e=??slideSize f=??rangeThreshold g=??countThreshold";
-        const std::pair<QByteArray, QByteArray> rows[] = {
-            {"??windowSize ??slideSize" + seven,
-             "+7  3a=data/ORCL.txt b=20 c=1 d=??windowSize e=??slideSize f=.5 g=06"},
-            {"??SchemaI" + seven.mid(2), "joined ??SchemaId"},
-            {QByteArray(seven).replace("??outputmode", ""), "missing ??outputmode"}};
-        for (const auto &[original, expected] : rows) {
-            QByteArray text = original;
-            replaceAt(text, text.indexOf("??SourceName"), 12, "data/ORCL.txt");
-            const SubstitutionResult result =
-                fillParameters(text, original, {"20", true, {"+7", " 3", ".5", "06"}});
-            if (const auto missing = missingPlaceholder(original))
-                text = "missing " + *missing;
-            else if (result.joinedPlaceholder)
-                text = "joined " + *result.joinedPlaceholder;
-            QCOMPARE(text, expected);
-        }
     }
 };
 

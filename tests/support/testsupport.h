@@ -9,8 +9,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <memory>
-
 inline QByteArray readBytes(const QString &path)
 {
     QFile file(path);
@@ -27,11 +25,16 @@ inline void writeBytes(const QString &path, const QByteArray &bytes)
 // "<root>/panel" is the current directory while it lives. Beside it,
 // "torvik_stream_query_engine" holds four templates, an empty plan folder and
 // a library file. Each template is its own name, a line end and the seven
-// placeholders, one blank apart.
+// placeholders, one blank apart. The stand-in engines are there on request.
 struct TestWorkspace
 {
-    explicit TestWorkspace(const QByteArray &library = "# library\r\nNumberOfQueriesInLibrary=0")
+    explicit TestWorkspace(const QByteArray &library = "# library\r\nNumberOfQueriesInLibrary=0",
+                           const QStringList &engines = {})
     {
+        for (const QString &program : engines) {
+            QDir(path(".")).mkpath(QFileInfo(program).path());
+            QFile::copy(PANEL_STANDIN_ENGINE, path(program));
+        }
         for (const char *folder : {"panel", "torvik_stream_query_engine/queryplan",
                                    "torvik_stream_query_engine/template"})
             QDir(path(".")).mkpath(folder);
@@ -63,9 +66,8 @@ struct Panel
             [this](const QString &title, const QString &text) { boxes << title + " | " + text; });
         window = std::make_unique<MainWin>();
     }
-    ~Panel()
+    ~Panel() // before the window goes: it records no more
     {
-        window.reset();
         ErrorBox::setRecorder({});
         qInstallMessageHandler(nullptr);
     }
