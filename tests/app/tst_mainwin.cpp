@@ -134,16 +134,15 @@ private slots:
              exists, "Parameter Setting Error | Only numbers are allowed", missing + "."},
             "earthquake " + nothing);
         row("templates", kEmpty,
-            QString("@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save @T=<link%20/proc/self/mem> "
-                    "save "
-                    "@T=??SourceName??SchemaId??outputmode??windowSize save "
+            QString("@T=<rm> save @T=x @T=<mode%200> save @T=<dir> save "
+                    "@T=<link%20/proc/self/mem> save @T=??SourceName??SchemaId??outputmode save "
                     "@T=??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
                     "??rangeThreshold??countThreshold save @T=<size%2016777216> save "
                     "@T=<size%2016777217> save")
                 .replace("@T", "@template/dim_3_no_sum.txt"),
             {missing + ".", missing + ":\r\nPermission denied", missing + ":\r\nnot a regular file",
              reading + "Input/output error",
-             reading + "The " + inT + " lacks the placeholder ??slideSize.",
+             reading + "The " + inT + " lacks the placeholder ??windowSize.",
              reading + "In the " + inT
                  + " a filled-in value joins the text beside it into another "
                    "??SchemaId, so the template cannot be filled in safely.",
@@ -162,11 +161,10 @@ private slots:
                                   "the file and restart the panel.";
         row("library missing", kEmpty, "@demo.qe_config=<rm> remove save",
             {"File Open Error! | No such file or directory", notLoaded}, " /  / ");
+        const QString noKey =
+            "The library configuration file has no NumberOfQueriesInLibrary line.";
         row("no key", "NumberOfQueries=1", "remove save",
-            {"File Open Error! | The library configuration file has no NumberOfQueriesInLibrary "
-             "line.",
-             notLoaded},
-            " /  / NumberOfQueries=1");
+            {"File Open Error! | " + noKey, notLoaded}, " /  / NumberOfQueries=1");
         const QString abc = "@queryplan/a=a @queryplan/b=b @queryplan/c=c ";
         const QByteArray abcLibrary = "# library\r\nNumberOfQueriesInLibrary=3\r\na\r\n b \r\nc";
         const QString start = kStart + "=" + kStartPlan;

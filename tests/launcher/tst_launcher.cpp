@@ -56,8 +56,8 @@ private slots:
                              + " could not be started:\r\nexecvp: Permission denied"));
         const QString s = "source engine started", v = "visual engine started";
         QCOMPARE(p->debug.filter("engine started"), QStringList({s, s, v, "query engine started"}));
-        QTRY_COMPARE(logged(ws).size(), 4);
-        const QList<qint64> pids = logged(ws);
+        QList<qint64> pids;
+        QTRY_COMPARE((pids = logged(ws)).size(), 4);
         QVERIFY(std::all_of(pids.begin(), pids.end(), running));
         QTest::qWait(100); // what the engines print is discarded, never kept by the panel
         for (QProcess *engine : p->window->findChildren<QProcess *>())
@@ -74,8 +74,8 @@ private slots:
             QProcess panel;
             panel.setWorkingDirectory(ws.path("panel"));
             panel.start(QCoreApplication::applicationFilePath(), {"--panel"});
-            QTRY_COMPARE(logged(ws).size(), 3);
-            const QList<qint64> pids = logged(ws);
+            QList<qint64> pids;
+            QTRY_COMPARE((pids = logged(ws)).size(), 3);
             QVERIFY(::kill(pid_t(panel.processId()), signal) == 0 && panel.waitForFinished());
             QTRY_VERIFY(std::none_of(pids.begin(), pids.end(), running));
         }
