@@ -124,7 +124,8 @@ SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
     result.parameterProblem = parameterProblem(inputs.parameters);
     if (result.parameterProblem)
         return result;
-    const std::array<QString, 6> values{
+    // In the order of the placeholders after "??SourceName".
+    const QString values[] = {
         inputs.schemaId,
         inputs.withEvo ? QStringLiteral("1") : QStringLiteral("0"),
         inputs.parameters.windowSize,
@@ -133,7 +134,7 @@ SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
         inputs.parameters.countThreshold,
     };
     const auto &placeholders = planPlaceholders();
-    for (std::size_t i = 0; i < values.size(); ++i)
+    for (std::size_t i = 0; i < std::size(values); ++i)
         replaceFirst(text, placeholders[i + 1], values[i]);
     const auto joined = std::find_if(placeholders.cbegin(), placeholders.cend(), [&](auto &p) {
         return text.count(p) != original.count(p) - 1;

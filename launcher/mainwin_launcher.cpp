@@ -75,9 +75,8 @@ void MainWin::onLaunchClicked()
         auto process = std::make_unique<QProcess>(this);
         if (const auto error = startEngine(*process, where)) {
             // The engines already started keep running and the later ones are
-            // not tried. The failed object goes at once, so the member keeps
-            // the newest engine that did start.
-            process.reset();
+            // not tried. The failed object goes with this scope, so the member
+            // keeps the newest engine that did start.
             qWarning().noquote() << "launch stopped:" << where.program
                                  << "did not start:" << *error;
             ErrorBox::show(Msg::launchFailedTitle,

@@ -4,8 +4,6 @@
 
 #include "testsupport.h"
 
-#include <QUrl>
-
 #include <csignal>
 #include <sys/prctl.h>
 #include <sys/resource.h>

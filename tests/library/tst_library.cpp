@@ -42,8 +42,6 @@ private slots:
     void refusedLayouts()
     {
         const std::pair<QByteArray, QString> rows[] = {
-            {"NumberOfQueries=1\r\na",
-             "The library configuration file has no NumberOfQueriesInLibrary line."},
             {"NumberOfQueriesInLibrary\r\n=1",
              "The NumberOfQueriesInLibrary line of the library configuration file has no \"=\"."},
             {"NumberOfQueriesInLibrary=2\r\na\nb",
