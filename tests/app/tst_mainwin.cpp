@@ -26,7 +26,8 @@ const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 1
 // file written afterwards.
 void lay(const QString &path, const QString &bytes)
 {
-    const QString arg = bytes.section(' ', 1).chopped(bytes.endsWith('>'));
+    QString arg = bytes.section(' ', 1); // the N of <size N>
+    arg.chop(1);
     if (bytes.startsWith("<mode"))
         QFile::setPermissions(path, QFile::Permissions(arg.toInt(nullptr, 16)));
     else if (!QFile::remove(path))
