@@ -28,11 +28,10 @@ Library parse(const QByteArray &text)
         library.problem = LayoutProblem::NoKey;
         return library;
     }
-    // The "=" must stand on the key's line, which runs to the end when no line
-    // end follows.
-    const int separatorInLine = text.mid(key, text.indexOf('\n', key) - key).indexOf('=');
-    const int separator = key + separatorInLine;
-    if (separatorInLine == -1) {
+    // The "=" must stand on the key's line.
+    const int separator = text.indexOf('=', key);
+    const int keyLineEnd = text.indexOf('\n', key);
+    if (separator == -1 || (keyLineEnd != -1 && separator > keyLineEnd)) {
         library.problem = LayoutProblem::NoSeparator;
         return library;
     }
@@ -45,8 +44,8 @@ Library parse(const QByteArray &text)
 
     library.countStart = separator + 1;
     library.countEnd = text.indexOf(lineEnd, key);
-    const QByteArray fromCount = text.mid(library.countStart);
-    library.count = fromCount.left(fromCount.indexOf(lineEnd)).toInt(nullptr, 10);
+    const int countLength = library.countEnd == -1 ? -1 : library.countEnd - library.countStart;
+    library.count = text.mid(library.countStart, countLength).toInt(nullptr, 10);
     if (library.countEnd != -1) {
         library.names = QString::fromLatin1(text.mid(library.countEnd + lineEnd.size()))
                             .split(QString::fromLatin1(lineEnd), Qt::KeepEmptyParts);

@@ -15,21 +15,23 @@ private slots:
     void roundTrip()
     {
         const QByteArray key = "# pre\n\r\nNumberOfQueriesInLibrary";
-        // After the key: the text, the names it holds, and the text once " new\t" is added.
-        const std::tuple<QByteArray, QStringList, QByteArray> rows[] = {
-            {"=2\r\nplanA\r\nplanB", {"planA", "planB"}, "=3\r\nplanA\r\nplanB\r\nnew"},
-            {"  = x \r\nplanA", {"planA"}, "  =2\r\nplanA\r\nnew"},
-            {"=0", {}, "=1\r\nnew"},
-            {"=0\r\n", {""}, "=2\r\n\r\nnew"},
+        // After the key: the text, its count and names, and the text once " new\t" is added.
+        const std::tuple<QByteArray, int, QStringList, QByteArray> rows[] = {
+            {"=2\r\nplanA\r\nplanB", 2, {"planA", "planB"}, "=3\r\nplanA\r\nplanB\r\nnew"},
+            {"  = x \r\nplanA", 0, {"planA"}, "  =2\r\nplanA\r\nnew"},
+            {"=10", 10, {}, "=1\r\nnew"},
+            {"=0\r\n", 0, {""}, "=2\r\n\r\nnew"},
             {"=3\r\n a b \r\n\r\ncaf\xe9\r\n",
+             3,
              {" a b ", "", "caf\u00e9", ""},
              "=5\r\na b\r\n\r\ncaf\xe9\r\n\r\nnew"},
             {"=1\r\nNumberOfQueriesInLibrary=5",
+             1,
              {"NumberOfQueriesInLibrary=5"},
              "=2\r\nNumberOfQueriesInLibrary=5\r\nnew"}};
-        for (const auto &[text, names, rewritten] : rows) {
+        for (const auto &[text, count, names, rewritten] : rows) {
             LibraryText::Library library = LibraryText::parse(key + text);
-            QCOMPARE(library.names, names);
+            QVERIFY(library.count == count && library.names == names);
             const QByteArray written =
                 LibraryText::rebuild(key + text, library.countStart, library.names << " new\t");
             QCOMPARE(written, key + rewritten);
