@@ -71,16 +71,15 @@ void MainWin::onLaunchClicked()
     const QDir panelDir = QDir::current();
     for (std::size_t i = 0; i < Paths::engineCount; ++i) {
         const Paths::Engine &engine = Paths::engines()[i];
-        const Paths::EngineLocation where = Paths::locate(engine, panelDir);
+        const Paths::EngineLocation at = Paths::locate(engine, panelDir);
         auto process = std::make_unique<QProcess>(this);
-        if (const auto error = startEngine(*process, where)) {
+        if (const auto error = startEngine(*process, at)) {
             // The engines already started keep running and the later ones are
             // not tried. The failed object goes with this scope, so the member
             // keeps the newest engine that did start.
-            qWarning().noquote() << "launch stopped:" << where.program
-                                 << "did not start:" << *error;
+            qWarning().noquote() << "launch stopped:" << at.program << "did not start:" << *error;
             ErrorBox::show(Msg::launchFailedTitle,
-                           Msg::launchFailedText(QDir::toNativeSeparators(where.program), *error));
+                           Msg::launchFailedText(QDir::toNativeSeparators(at.program), *error));
             return;
         }
         // Earlier objects stay alive as children of the window and keep
