@@ -110,16 +110,19 @@ private slots:
         row("saved", kEmpty,
             "@template/dim_4_no_sum.txt=??SourceName??SchemaId??outputmode??windowSize??windowSize"
             "??slideSize??rangeThreshold??countThreshold save src=1 sum evo save src=2 name=x sum "
-            "w=2 s=1 r=0 c=1 save src=0 noevo quietsum name=q save",
+            "w=2 s=1 r=0 c=1 save src=0 quietsum save src=1 noevo save",
             {},
-            "traffic |earthquake |ORCL " + kStart
-                + "|Traffic_Evo_with_Sum.txt|Earthquake_Evo_no_Sum.txt"
-                  "|q / Earthquake_Evo_no_Sum.txt=RealEarthquake2312??windowSize101 "
+            "traffic |earthquake |ORCL |traffic " + kStart
+                + "|Traffic_Evo_with_Sum.txt|Earthquake_Evo_no_Sum.txt|ORCL_Evo_no_Sum.txt"
+                  "|Traffic_no_Evo_no_Sum.txt / Earthquake_Evo_no_Sum.txt=RealEarthquake2312"
+                  "??windowSize101 ORCL_Evo_no_Sum.txt=dim_3_sum\r\ndata/ORCL.txt 1 1 2 1 0 1 "
                 + kStart + "=" + kStartPlan
                 + " Traffic_Evo_with_Sum.txt=dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10"
-                  " q=dim_3_sum\r\ndata/ORCL.txt 1 0 2 1 0 1 / # "
-                  "library\r\nNumberOfQueriesInLibrary=4\r\n"
-                + kStart + "\r\nTraffic_Evo_with_Sum.txt\r\nEarthquake_Evo_no_Sum.txt\r\nq");
+                  " Traffic_no_Evo_no_Sum.txt=dim_3_sum\r\nRealTraffic 20 0 2 1 0 1 / # library"
+                  "\r\nNumberOfQueriesInLibrary=5\r\n"
+                + kStart
+                + "\r\nTraffic_Evo_with_Sum.txt\r\nEarthquake_Evo_no_Sum.txt\r\n"
+                  "ORCL_Evo_no_Sum.txt\r\nTraffic_no_Evo_no_Sum.txt");
         const QString nothing = " /  / " + kEmpty;
         const QString exists = "File Exists | File already exists";
         const QString reading = "File Reading Error | ";
