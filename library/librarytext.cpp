@@ -29,9 +29,9 @@ Library parse(const QByteArray &text)
         return library;
     }
     // The "=" must stand on the key's line.
-    const int separator = text.indexOf('=', key);
     const int keyLineEnd = text.indexOf('\n', key);
-    if (separator == -1 || (keyLineEnd != -1 && separator > keyLineEnd)) {
+    const int separator = (keyLineEnd == -1 ? text : text.left(keyLineEnd)).indexOf('=', key);
+    if (separator == -1) {
         library.problem = LayoutProblem::NoSeparator;
         return library;
     }
