@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <array>
-#include <cstddef>
 #include <optional>
 
 // One item of the data-source combo box, by its position.

@@ -66,15 +66,14 @@ bool MainWin::readPlanTemplate(const TemplateChoice &choice)
 {
     if (choice.schemaId)
         schemaId = *choice.schemaId;
+    using Read = Files::FileRead;
+    const Read read = Files::readRegularFile(choice.path);
     qDebug() << choice.path;
-    qDebug() << "templateFile exists " << QFile::exists(choice.path);
-
-    const Files::FileRead read = Files::readRegularFile(choice.path);
+    qDebug() << "templateFile exists " << (read.status != Read::Missing);
     const auto fail = [](const QString &title, const QString &text) {
         ErrorBox::show(title, text);
         return false;
     };
-    using Read = Files::FileRead;
     if (read.status == Read::Missing)
         return fail(Msg::fileMissingTitle, Msg::templateMissingText);
     if (read.status == Read::NotRegular)

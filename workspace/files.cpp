@@ -36,16 +36,15 @@ FileRead readRegularFile(const QString &path)
         result.error = file.errorString();
         return result;
     }
-    result.error = file.errorString();
-    // Bounded even if the file grows or is swapped after the look above.
-    if (info.size() > maxFileSize) {
+    // The size looked at spares reading a huge file; the bounded read still
+    // stops one that grew or was swapped since.
+    if (info.size() > maxFileSize)
         result.status = FileRead::TooLarge;
-    } else if (!readBounded(file, result.bytes)) {
+    else if (!readBounded(file, result.bytes))
         result.status = FileRead::ReadFailed;
-        result.error = file.errorString();
-    } else {
+    else
         result.status = result.bytes.size() > maxFileSize ? FileRead::TooLarge : FileRead::Read;
-    }
+    result.error = file.errorString();
     if (result.status != FileRead::Read)
         result.bytes.clear();
     return result;

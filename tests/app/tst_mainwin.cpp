@@ -16,17 +16,12 @@ const QByteArray kEmpty = "# library\r\nNumberOfQueriesInLibrary=0";
 const QString kStart = "ORCL_no_Evo_no_Sum.txt";
 const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
 
-// Steps, blank apart. "@path=bytes" lays a file in the query engine's
-// folder, before the window starts if it comes first; the bytes may be <rm>,
-// <dir>, <size N>, <link TARGET>, or <mode HEX> in QFile's permission flags
-// (4000 read, 5000 read and enter). "sum", "evo", "noevo", "save" and "remove" click; "w=",
-// "s=", "r=", "c=" and "name=" fill a field (percent-encoded); "src=N"
-// chooses a data source (-1: none) and "quietsum" checks summarization
-// without a click; "sel=N" selects a row; "limit=N" caps the size of every
-// file written afterwards.
+// Lays a file in the query engine's folder: the bytes, or <rm>, <dir>,
+// <size N>, <link TARGET> or <mode HEX> in QFile's permission flags (4000
+// read, 5000 read and enter).
 void lay(const QString &path, const QString &bytes)
 {
-    QString arg = bytes.section(' ', 1); // the N of <size N>
+    QString arg = bytes.section(' ', 1); // what follows the word, less the ">"
     arg.chop(1);
     if (bytes.startsWith("<mode"))
         QFile::setPermissions(path, QFile::Permissions(arg.toInt(nullptr, 16)));
@@ -42,6 +37,12 @@ void lay(const QString &path, const QString &bytes)
         QFile::resize(path, arg.toLongLong());
 }
 
+// Steps: "@path=bytes" lays a file (see lay()), before the window starts if
+// it comes first. "sum", "evo", "noevo", "save" and "remove" click; "w=",
+// "s=", "r=", "c=" and "name=" fill a field (percent-encoded); "src=N" chooses
+// a data source (-1: none) and "quietsum" checks summarization without a
+// click; "sel=N" selects a row; "limit=N" caps the size of every file written
+// afterwards.
 void run(const Panel *p, const TestWorkspace &ws, const QStringList &steps)
 {
     const std::map<QString, const char *> widgets{
@@ -77,15 +78,15 @@ void run(const Panel *p, const TestWorkspace &ws, const QStringList &steps)
 // their bytes, and the library.
 QString state(const Panel &p, const TestWorkspace &ws)
 {
-    const auto *model = qobject_cast<QStringListModel *>(p.find<QListView>()->model());
-    const QStringList listed = model ? model->stringList() : QStringList();
+    const auto *listed = qobject_cast<QStringListModel *>(p.find<QListView>()->model());
     QStringList plans;
     const QDir folder(ws.path(kQuery + "queryplan"));
     for (const QString &name :
          folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System, QDir::Name))
         plans << name + "=" + readBytes(folder.filePath(name));
-    return p.debug.filter(QRegularExpression("^[A-Za-z]+ $")).join('|') + listed.join('|') + " / "
-        + plans.join(' ') + " / " + readBytes(ws.path(kQuery + "demo.qe_config"));
+    return p.debug.filter(QRegularExpression("^[A-Za-z]+ $")).join('|')
+        + (listed ? listed->stringList().join('|') : QString()) + " / " + plans.join(' ') + " / "
+        + readBytes(ws.path(kQuery + "demo.qe_config"));
 }
 
 } // namespace

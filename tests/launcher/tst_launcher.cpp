@@ -61,8 +61,7 @@ private slots:
         QVERIFY(std::all_of(pids.begin(), pids.end(), running));
         QTest::qWait(100); // what the engines print is discarded, never kept by the panel
         for (QProcess *engine : p->window->findChildren<QProcess *>())
-            QVERIFY(engine->readAllStandardOutput().isEmpty()
-                    && engine->readAllStandardError().isEmpty());
+            QVERIFY((engine->readAllStandardOutput() + engine->readAllStandardError()).isEmpty());
         p.reset();
         QVERIFY(std::none_of(pids.begin(), pids.end(), running));
     }
