@@ -1,45 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the panel needs, and only those that are
-# missing. Safe to run again: when everything is there it changes nothing and
-# needs no network.
+# Installs the Debian packages that a task needs, and only those missing:
+# when everything is there it changes nothing and needs no network.
 #
-#   scripts/install-deps.sh        building and running the panel (the demo)
-#   scripts/install-deps.sh test   that, and everything the test command uses
+#   scripts/install-deps.sh           building and running the panel (the demo)
+#   scripts/install-deps.sh test      that, and all that the test command uses
+#   scripts/install-deps.sh package   that, and the Debian package's checks
 set -euo pipefail
 
-# The two lists of packages. Add new ones here, one per line.
 packages=(
-    cmake
-    g++
-    make
-    qt6-base-dev
-    qt6-base-dev-tools
-    libgl-dev
+    cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-dejavu-core   # without a font the window shows no text
-    xvfb                # a display for machines without one
-    xauth               # needed by xvfb-run
+    xvfb xauth          # a display for machines without one
     x11-utils           # xwininfo: finds the window for the screenshot
     imagemagick         # import: takes the screenshot
 )
-if [ "${1:-}" = test ]; then
-    packages+=(
-        clang-format                # scripts/check-format.sh
-        clang                       # the fuzz targets (scripts/fuzz.sh)
-        libclang-rt-14-dev          # libFuzzer and clang's sanitizer runtimes
-        llvm                        # llvm-symbolizer: source lines in sanitizer reports
-        dpkg-dev                    # dpkg-shlibdeps: the Debian package's dependencies (cpack)
-        g++-mingw-w64-x86-64-posix  # scripts/check-windows.sh
-    )
-fi
+case "${1:-}" in
+    test) packages+=(
+        clang-format                  # the format test
+        clang libclang-rt-14-dev llvm # the fuzz targets, sanitizer runtimes, symbolizer
+        dpkg-dev                      # the Debian package's dependencies (cpack)
+        g++-mingw-w64-x86-64-posix wine wine64 libwine-dev nsis xz-utils # the Windows build
+    ) ;;
+    package) packages+=(dpkg-dev gzip lintian devscripts man-db) ;;
+    "") ;;
+    *) echo "usage: scripts/install-deps.sh [test|package]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
     status="$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)"
-    if [ "$status" != "install ok installed" ]; then
-        missing+=("$package")
-    fi
+    [ "$status" = "install ok installed" ] || missing+=("$package")
 done
-
 if [ "${#missing[@]}" -eq 0 ]; then
     echo "install-deps: all ${#packages[@]} packages are installed"
     exit 0
@@ -47,8 +38,6 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-fi
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

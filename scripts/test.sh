@@ -1,57 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the panel and its tests into build/ and runs
-# every test through CTest, then prints CTest's summary. Exits non-zero when
-# any step fails; later steps still run, so one report shows everything.
+# The test command: installs what is missing, builds Qt for Windows once (it
+# is cached; the first build takes about 20 minutes), then runs every check
+# through CTest, CTest's summary last.
 #
-#   scripts/test.sh             JOBS=N sets the parallel build and test jobs
+#   scripts/test.sh                 everything, Windows included
+#   scripts/test.sh --linux-only    leaves out the Windows build and its tests
 set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$root"
-jobs="${JOBS:-$(nproc)}"
-build="$root/build"
-
-failed=()
-run_step()
-{
-    local name="$1"
-    shift
-    echo
-    echo "==== $name"
-    if "$@"; then
-        echo "==== $name: passed"
-    else
-        echo "==== $name: FAILED"
-        failed+=("$name")
-    fi
-}
-
-unit_tests()
-{
-    rm -f "$build/ctest.log"
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release &&
-        cmake --build "$build" -j "$jobs" &&
-        ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$jobs" 2>&1 |
-        tee "$build/ctest.log"
-}
-
-"$root/scripts/install-deps.sh" test
-
-# One line per step; add new steps here.
-run_step "build and CTest suite" unit_tests
-run_step "code format" "$root/scripts/check-format.sh"
-run_step "Windows compile check" "$root/scripts/check-windows.sh"
-run_step "sanitizer suite" "$root/scripts/test-sanitizers.sh"
-run_step "fuzzing, about a minute per target" "$root/scripts/fuzz.sh"
-
-echo
-echo "==== summary"
-if [ -f "$build/ctest.log" ]; then
-    # CTest's own summary: the pass figure and any failed tests.
-    sed -n '/tests passed/,$p' "$build/ctest.log"
+scripts/install-deps.sh test
+if [ "${1:-}" != --linux-only ]; then
+    PANEL_QT_WINDOWS="$(scripts/build-qt-windows.sh | tail -n 1)"
+    export PANEL_QT_WINDOWS
 fi
-if [ "${#failed[@]}" -gt 0 ]; then
-    echo "FAILED steps: ${failed[*]}"
-    exit 1
-fi
-echo "all steps passed"
+exec cmake --workflow --preset ci

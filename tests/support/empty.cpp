@@ -1,0 +1,1 @@
+// Intentionally empty: a translation unit for compile checks of headers.
