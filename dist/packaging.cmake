@@ -46,10 +46,18 @@ if(WIN32)
 !define MUI_DIRECTORYPAGE_TEXT_TOP \"Choose the folder that holds the engines' folders \
 (torvik_stream_gen_engine, plotmir_qt_stream, torvik_stream_query_engine). The panel is \
 installed beside them, in its own folder stream_panel.\"")
+    set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/app/icons/stream_panel.ico)
+    set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/icons/stream_panel.ico)
+    set(CPACK_NSIS_INSTALLED_ICON_NAME "${folder}\\\\stream_panel.exe")
+    # The uninstaller goes into the panel's folder, not among the engines'.
+    set(CPACK_NSIS_UNINSTALL_NAME "${folder}\\\\Uninstall")
     # The shortcut starts the panel in its own folder, beside the engines.
     set(CPACK_NSIS_CREATE_ICONS_EXTRA "SetOutPath '$INSTDIR\\\\${folder}'
   CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Stream panel.lnk' '$INSTDIR\\\\${folder}\\\\stream_panel.exe'")
-    set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Stream panel.lnk'")
+    # This runs after the uninstaller's own file is gone, so the panel's
+    # folder, then empty unless the operator put something there, goes too.
+    set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Stream panel.lnk'
+  RMDir '$INSTDIR\\\\${folder}'")
 else()
     install(TARGETS stream_panel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # A stripped install also drops the sections that Debian's dh_strip removes.
