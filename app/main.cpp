@@ -1,4 +1,5 @@
 #include "app/mainwin.h"
+#include "launcher/panelend.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,5 +11,6 @@ int main(int argc, char *argv[])
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/stream_panel.png")));
     MainWin window;
     window.show();
+    quitOnTerminationSignals();
     return app.exec();
 }

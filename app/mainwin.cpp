@@ -1,6 +1,7 @@
 #include "app/mainwin.h"
 
 #include "composer/datasources.h"
+#include "launcher/panelend.h"
 #include "ui_mainwin.h"
 
 #include <QFile>
@@ -45,8 +46,10 @@ MainWin::~MainWin()
     ui.reset();
     configFile.reset();
     planModel.reset();
+    // What the engines of every launch started themselves goes first.
     // Deleting a process object kills its engine and waits for it. Engines of
     // earlier launches go with the window's other children.
+    endEngineGroups(*this);
     for (QProcess **process : {&sourceProcess, &visualProcess, &queryProcess})
         delete std::exchange(*process, nullptr);
 }
