@@ -16,8 +16,8 @@ MainWin::MainWin(QWidget *parent)
       sourceProcess(nullptr),
       visualProcess(nullptr),
       queryProcess(nullptr),
-      sourceName(dataSources().front().sourceName),
-      sourceRef(dataSources().front().sourceRef),
+      sourceName(DataSources::all().front().sourceName),
+      sourceRef(DataSources::all().front().sourceRef),
       withSum(false),
       withEvo(false)
 {

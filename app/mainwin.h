@@ -12,7 +12,9 @@ class QFile;
 class QProcess;
 class QStringListModel;
 class Ui_MainWin;
+namespace DataSources {
 struct TemplateChoice;
+}
 
 // The panel's one window: composes and saves query plans, keeps the query
 // engine's plan library and starts the three stream engines. The rules behind
@@ -47,10 +49,8 @@ private:
     void updateSaveFileName();
 
     // Template and substitution (composer), for the template that Save chose
-    bool readPlanTemplate(const TemplateChoice &choice);
-    bool substituteParameters(const TemplateChoice &choice);
-    void replacePlaceholder(QByteArray &text, const QString &placeholder, const QString &value,
-                            int position);
+    bool readPlanTemplate(const DataSources::TemplateChoice &choice);
+    bool substituteParameters(const DataSources::TemplateChoice &choice);
 
     // Saving (composer)
     bool writeQueryPlan();

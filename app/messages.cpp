@@ -2,9 +2,19 @@
 
 #include "workspace/files.h"
 
-#include <array>
-
 namespace Msg {
+
+QString planNameProblemText(PlanName::Problem problem)
+{
+    switch (problem) {
+    case PlanName::Problem::SpecialCharacter:
+        return namingErrorText;
+    case PlanName::Problem::NotPlain:
+        return plainNameText;
+    }
+    Q_UNREACHABLE();
+    return {};
+}
 
 QString templateTooLargeText()
 {
@@ -26,18 +36,23 @@ QString placeholderJoinedText(const QByteArray &placeholder, const QString &temp
         + QStringLiteral(", so the template cannot be filled in safely.");
 }
 
-QString parameterProblemText(ParameterProblem problem)
+QString parameterProblemText(PlanTemplate::ParameterProblem problem)
 {
-    // In the order of ParameterProblem.
-    static const std::array<QString, 6> texts{
-        QStringLiteral("Only numbers are allowed"),
-        QStringLiteral("Slide size must be smaller than window size"),
-        QStringLiteral("window and slide size must be positive numbers"),
-        QStringLiteral("Range can only be numbers between [0,1]"),
-        QStringLiteral("Count must be smaller than window size"),
-        QStringLiteral("Count must be a positive number"),
-    };
-    return texts.at(std::size_t(problem));
+    using namespace Qt::StringLiterals;
+    using P = PlanTemplate::ParameterProblem;
+    // One line a check reads as the table it is.
+    // clang-format off
+    switch (problem) {
+    case P::NotNumbers: return u"Only numbers are allowed"_s;
+    case P::SlideNotBelowWindow: return u"Slide size must be smaller than window size"_s;
+    case P::SizesNotPositive: return u"window and slide size must be positive numbers"_s;
+    case P::RangeOutOfBounds: return u"Range can only be numbers between [0,1]"_s;
+    case P::CountNotBelowWindow: return u"Count must be smaller than window size"_s;
+    case P::CountNotPositive: return u"Count must be a positive number"_s;
+    }
+    // clang-format on
+    Q_UNREACHABLE();
+    return {};
 }
 
 QString libraryTooLargeText()
@@ -48,17 +63,23 @@ QString libraryTooLargeText()
 
 QString layoutProblemText(LibraryText::LayoutProblem problem)
 {
-    // In the order of LayoutProblem.
-    static const std::array<QString, 4> texts{
-        QString(),
-        QStringLiteral("The library configuration file has no NumberOfQueriesInLibrary line."),
-        QStringLiteral("The NumberOfQueriesInLibrary line of the library configuration file has "
-                       "no \"=\"."),
-        QStringLiteral("The lines of the library configuration file from NumberOfQueriesInLibrary "
-                       "on must end in a carriage return and a line feed; some end in a line "
-                       "feed alone."),
-    };
-    return texts.at(std::size_t(problem));
+    using Problem = LibraryText::LayoutProblem;
+    switch (problem) {
+    case Problem::None:
+        return {};
+    case Problem::NoKey:
+        return QStringLiteral(
+            "The library configuration file has no NumberOfQueriesInLibrary line.");
+    case Problem::NoSeparator:
+        return QStringLiteral("The NumberOfQueriesInLibrary line of the library configuration "
+                              "file has no \"=\".");
+    case Problem::BareLineFeed:
+        return QStringLiteral("The lines of the library configuration file from "
+                              "NumberOfQueriesInLibrary on must end in a carriage return and a "
+                              "line feed; some end in a line feed alone.");
+    }
+    Q_UNREACHABLE();
+    return {};
 }
 
 QString launchFailedText(const QString &program, const QString &error)

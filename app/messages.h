@@ -4,6 +4,7 @@
 // and the words for what the rules report. The spelling is the panel's own
 // and is relied upon by operators' notes; keep it exactly as written.
 
+#include "composer/planname.h"
 #include "composer/plantemplate.h"
 #include "library/librarytext.h"
 
@@ -12,6 +13,7 @@
 namespace Msg {
 
 // Plan name check
+QString planNameProblemText(PlanName::Problem problem);
 inline const QString namingErrorTitle = QStringLiteral("File Naming Error!");
 inline const QString namingErrorText =
     QStringLiteral("Please remove special characters !@#$%^&* and white spaces!");
@@ -35,7 +37,7 @@ QString placeholderJoinedText(const QByteArray &placeholder, const QString &temp
 
 // Parameter checks
 inline const QString parameterErrorTitle = QStringLiteral("Parameter Setting Error");
-QString parameterProblemText(ParameterProblem problem);
+QString parameterProblemText(PlanTemplate::ParameterProblem problem);
 
 // Plan file
 inline const QString fileExistsTitle = QStringLiteral("File Exists");

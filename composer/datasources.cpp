@@ -2,10 +2,12 @@
 
 #include "workspace/paths.h"
 
-const std::array<DataSource, 3> &dataSources()
+namespace DataSources {
+
+const std::array<Source, 3> &all()
 {
     // ORCL and Traffic share the three-dimension templates.
-    static const std::array<DataSource, 3> table{{
+    static const std::array<Source, 3> table{{
         {QStringLiteral("ORCL"), QStringLiteral("ORCL"), QStringLiteral("data/ORCL.txt"),
          QStringLiteral("dim_3"), QStringLiteral("1")},
         {QStringLiteral("traffic"), QStringLiteral("Traffic"), QStringLiteral("RealTraffic"),
@@ -16,14 +18,14 @@ const std::array<DataSource, 3> &dataSources()
     return table;
 }
 
-const DataSource *dataSourceAt(int index)
+const Source *at(int index)
 {
-    if (index < 0 || index >= int(dataSources().size()))
+    if (index < 0 || index >= int(all().size()))
         return nullptr;
-    return &dataSources()[std::size_t(index)];
+    return &all()[std::size_t(index)];
 }
 
-QString suggestedPlanFileName(const QString &sourceName, bool withEvo, bool withSum)
+QString suggestedFileName(const QString &sourceName, bool withEvo, bool withSum)
 {
     const QString evoWord = withEvo ? QStringLiteral("Evo") : QStringLiteral("no_Evo");
     const QString sumWord = withSum ? QStringLiteral("with_Sum") : QStringLiteral("no_Sum");
@@ -32,7 +34,7 @@ QString suggestedPlanFileName(const QString &sourceName, bool withEvo, bool with
 
 TemplateChoice templateChoice(int sourceIndex, bool withSum)
 {
-    const DataSource *source = dataSourceAt(sourceIndex);
+    const Source *source = at(sourceIndex);
     TemplateChoice choice;
     choice.path = Paths::templateFolder() + (source ? source->dimensionWord : QString()) + u'_'
         + (withSum ? QStringLiteral("sum") : QStringLiteral("no_sum")) + QStringLiteral(".txt");
@@ -40,3 +42,5 @@ TemplateChoice templateChoice(int sourceIndex, bool withSum)
         choice.schemaId = source->schemaId;
     return choice;
 }
+
+} // namespace DataSources

@@ -9,8 +9,10 @@
 #include <array>
 #include <optional>
 
+namespace DataSources {
+
 // One item of the data-source combo box, by its position.
-struct DataSource
+struct Source
 {
     QString debugWord;     // written to the debug output when chosen
     QString sourceName;    // first part of the suggested file name
@@ -20,14 +22,14 @@ struct DataSource
 };
 
 // ORCL, Traffic, Earthquake; the panel starts on the first.
-const std::array<DataSource, 3> &dataSources();
+const std::array<Source, 3> &all();
 
 // The data source at a combo box position; none outside the table (for
 // example -1 when the box is emptied).
-const DataSource *dataSourceAt(int index);
+const Source *at(int index);
 
 // sourceName "_" Evo|no_Evo "_" with_Sum|no_Sum ".txt"
-QString suggestedPlanFileName(const QString &sourceName, bool withEvo, bool withSum);
+QString suggestedFileName(const QString &sourceName, bool withEvo, bool withSum);
 
 // The template for a combo box position and the summarization choice.
 struct TemplateChoice
@@ -37,3 +39,5 @@ struct TemplateChoice
 };
 
 TemplateChoice templateChoice(int sourceIndex, bool withSum);
+
+} // namespace DataSources

@@ -6,6 +6,7 @@
 #include "app/errorbox.h"
 #include "app/messages.h"
 #include "composer/datasources.h"
+#include "composer/planname.h"
 #include "composer/plantemplate.h"
 #include "ui_mainwin.h"
 #include "workspace/files.h"
@@ -15,9 +16,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 void MainWin::dataSourceSwitched(int index)
 {
-    if (const DataSource *source = dataSourceAt(index)) {
+    if (const DataSources::Source *source = DataSources::at(index)) {
         // The word is followed by one blank, as the debug stream has always
         // ended it.
         qDebug().nospace().noquote() << source->debugWord << ' ';
@@ -47,7 +50,7 @@ void MainWin::onCBox(bool checked)
 
 void MainWin::updateSaveFileName()
 {
-    ui->lEditSaveFileName->setText(suggestedPlanFileName(sourceName, withEvo, withSum));
+    ui->lEditSaveFileName->setText(DataSources::suggestedFileName(sourceName, withEvo, withSum));
     repaint();
 }
 
@@ -60,69 +63,78 @@ bool planPathTaken(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
+struct Box
+{
+    QString title;
+    QString text;
+};
+
+// Why a template that was read cannot be filled in; none when it can.
+std::optional<Box> templateProblem(const Files::FileRead &read, const QString &path)
+{
+    switch (read.status) {
+    case Files::ReadStatus::Missing:
+        return Box{Msg::fileMissingTitle, Msg::templateMissingText};
+    case Files::ReadStatus::NotRegular:
+        return Box{Msg::fileMissingTitle, Msg::templateOpenFailedText + Msg::notRegularFileText};
+    case Files::ReadStatus::OpenFailed:
+        return Box{Msg::fileMissingTitle, Msg::templateOpenFailedText + read.error};
+    case Files::ReadStatus::TooLarge:
+        return Box{Msg::fileReadingErrorTitle, Msg::templateTooLargeText()};
+    case Files::ReadStatus::ReadFailed: // nothing was kept: the empty text's box below
+    case Files::ReadStatus::Ok:
+        break;
+    }
+    // An empty template, or a read that broke off: the file's own reason.
+    if (read.bytes.isEmpty())
+        return Box{Msg::fileReadingErrorTitle, read.error};
+    // A replacement at a missing placeholder would damage the plan.
+    if (const auto missing = PlanTemplate::missingPlaceholder(read.bytes))
+        return Box{Msg::fileReadingErrorTitle, Msg::placeholderMissingText(*missing, path)};
+    return std::nullopt;
+}
+
 } // namespace
 
-bool MainWin::readPlanTemplate(const TemplateChoice &choice)
+bool MainWin::readPlanTemplate(const DataSources::TemplateChoice &choice)
 {
     if (choice.schemaId)
         schemaId = *choice.schemaId;
-    using Read = Files::FileRead;
-    const Read read = Files::readRegularFile(choice.path);
+    const Files::FileRead read = Files::readRegularFile(choice.path);
     qDebug() << choice.path;
-    qDebug() << "templateFile exists " << (read.status != Read::Missing);
-    const auto fail = [](const QString &title, const QString &text) {
-        ErrorBox::show(title, text);
+    qDebug() << "templateFile exists " << (read.status != Files::ReadStatus::Missing);
+    if (const auto box = templateProblem(read, choice.path)) {
+        ErrorBox::show(box->title, box->text);
         return false;
-    };
-    if (read.status == Read::Missing)
-        return fail(Msg::fileMissingTitle, Msg::templateMissingText);
-    if (read.status == Read::NotRegular)
-        return fail(Msg::fileMissingTitle, Msg::templateOpenFailedText + Msg::notRegularFileText);
-    if (read.status == Read::OpenFailed)
-        return fail(Msg::fileMissingTitle, Msg::templateOpenFailedText + read.error);
-    if (read.status == Read::TooLarge)
-        return fail(Msg::fileReadingErrorTitle, Msg::templateTooLargeText());
+    }
     planText = read.bytes;
-    // An empty template, or a read that broke off and kept nothing: the
-    // file's own reason.
-    if (planText.isEmpty())
-        return fail(Msg::fileReadingErrorTitle, read.error);
-    // A replacement at a missing placeholder would damage the plan.
-    if (const auto missing = missingPlaceholder(planText))
-        return fail(Msg::fileReadingErrorTitle, Msg::placeholderMissingText(*missing, choice.path));
     return true;
 }
 
-bool MainWin::substituteParameters(const TemplateChoice &choice)
+bool MainWin::substituteParameters(const DataSources::TemplateChoice &choice)
 {
-    const QByteArray original = planText;
-    const QByteArray &sourcePlaceholder = planPlaceholders()[0];
-    replacePlaceholder(planText, QString::fromLatin1(sourcePlaceholder), sourceRef,
-                       int(planText.indexOf(sourcePlaceholder)));
-    qDebug() << planText;
+    const PlanTemplate::Values values{sourceRef,
+                                      schemaId,
+                                      withEvo,
+                                      {ui->editWindowSize->text(), ui->editSlideSize->text(),
+                                       ui->editRangeThres->text(), ui->editCountThres->text()}};
+    const std::vector<PlanTemplate::Fill> fills = PlanTemplate::fills(values);
+    // The log shows the template with its source alone filled in, before the
+    // parameters are checked.
+    QByteArray withSource = planText;
+    PlanTemplate::fill(withSource, {fills.front()});
+    qDebug() << withSource;
 
-    const PlanInputs inputs{schemaId,
-                            withEvo,
-                            {ui->editWindowSize->text(), ui->editSlideSize->text(),
-                             ui->editRangeThres->text(), ui->editCountThres->text()}};
-    const SubstitutionResult result = fillParameters(planText, original, inputs);
-    if (result.parameterProblem) {
-        ErrorBox::show(Msg::parameterErrorTitle,
-                       Msg::parameterProblemText(*result.parameterProblem));
+    if (const auto problem = PlanTemplate::parameterProblem(values.parameters)) {
+        ErrorBox::show(Msg::parameterErrorTitle, Msg::parameterProblemText(*problem));
         return false;
     }
-    if (result.joinedPlaceholder) {
+    if (const auto joined = PlanTemplate::fill(planText, fills)) {
         ErrorBox::show(Msg::fileReadingErrorTitle,
-                       Msg::placeholderJoinedText(*result.joinedPlaceholder, choice.path));
+                       Msg::placeholderJoinedText(*joined, choice.path));
         return false;
     }
     return true;
-}
-
-void MainWin::replacePlaceholder(QByteArray &text, const QString &placeholder, const QString &value,
-                                 int position)
-{
-    replaceAt(text, position, placeholder.size(), value);
 }
 
 bool MainWin::writeQueryPlan()
@@ -157,15 +169,12 @@ bool MainWin::writeQueryPlan()
 void MainWin::onSave()
 {
     planName = ui->lEditSaveFileName->text();
-    if (const PlanNameProblem problem = planNameProblem(planName);
-        problem != PlanNameProblem::None) {
-        ErrorBox::show(Msg::namingErrorTitle,
-                       problem == PlanNameProblem::SpecialCharacter ? Msg::namingErrorText
-                                                                    : Msg::plainNameText);
+    if (const auto problem = PlanName::problem(planName)) {
+        ErrorBox::show(Msg::namingErrorTitle, Msg::planNameProblemText(*problem));
         return;
     }
-    const TemplateChoice choice =
-        templateChoice(ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
+    const DataSources::TemplateChoice choice = DataSources::templateChoice(
+        ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
     if (!readPlanTemplate(choice) || !substituteParameters(choice))
         return;
     // Without a loaded library the plan could not be registered; writing it

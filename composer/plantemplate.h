@@ -1,24 +1,18 @@
 #pragma once
 
-// The plan name check, the parameter checks and placeholder replacement.
+// The parameter checks and the filling of a plan template's placeholders.
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
 #include <optional>
+#include <vector>
 
-// Why a plan name is refused. The special characters are checked first.
-enum class PlanNameProblem {
-    None,
-    SpecialCharacter, // white space or one of ! @ # $ % ^ & *
-    NotPlain,         // leaves the plan folder, or cannot be stored in the library as it is
-};
-
-PlanNameProblem planNameProblem(const QString &name);
+namespace PlanTemplate {
 
 // The four parameter texts as the operator typed them.
-struct PlanParameters
+struct Parameters
 {
     QString windowSize;
     QString slideSize;
@@ -37,37 +31,38 @@ enum class ParameterProblem {
 };
 
 // The first check that the parameters fail; none when they pass.
-std::optional<ParameterProblem> parameterProblem(const PlanParameters &parameters);
+std::optional<ParameterProblem> parameterProblem(const Parameters &parameters);
 
-// The seven placeholders, in the order they are replaced.
-const std::array<QByteArray, 7> &planPlaceholders();
+// The seven placeholders, in the order they are filled.
+const std::array<QByteArray, 7> &placeholders();
 
-// The first placeholder, in replacement order, that the text lacks.
+// The first placeholder, in that order, that the text lacks.
 std::optional<QByteArray> missingPlaceholder(const QByteArray &text);
 
-// Puts the value, as Latin-1, in place of the length bytes at position. A
-// position outside the text leaves it as it is.
-void replaceAt(QByteArray &text, qsizetype position, qsizetype length, const QString &value);
-
-struct PlanInputs
+// A placeholder and the value that takes its place.
+struct Fill
 {
+    QByteArray placeholder;
+    QString value;
+};
+
+// What the placeholders are filled with.
+struct Values
+{
+    QString sourceRef;
     QString schemaId;
     bool withEvo = false;
-    PlanParameters parameters;
+    Parameters parameters;
 };
 
-// Refused parameters leave the text untouched. A joined placeholder refuses
-// the filled-in text, which must not be written.
-struct SubstitutionResult
-{
-    std::optional<ParameterProblem> parameterProblem;
-    std::optional<QByteArray> joinedPlaceholder;
-};
+// Each placeholder with its value, in the order they are filled.
+std::vector<Fill> fills(const Values &values);
 
-// The part after "??SourceName": checks the parameters, fills the other six
-// placeholders and refuses the text when a value joined the text beside it
-// into another placeholder (a search from the start would then have filled
-// that one and left the real one in the plan). original is the template as
-// read, before "??SourceName" was filled.
-SubstitutionResult fillParameters(QByteArray &text, const QByteArray &original,
-                                  const PlanInputs &inputs);
+// Puts each value, as Latin-1, in place of the first occurrence of its
+// placeholder, in order; the text holds every placeholder. Returns the first
+// placeholder that a value joined with the text beside it into another one:
+// a search from the start then filled that one and left the real one in the
+// plan, which must not be written.
+std::optional<QByteArray> fill(QByteArray &text, const std::vector<Fill> &fills);
+
+} // namespace PlanTemplate

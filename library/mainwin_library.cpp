@@ -5,6 +5,7 @@
 
 #include "app/errorbox.h"
 #include "app/messages.h"
+#include "composer/planname.h"
 #include "library/librarytext.h"
 #include "library/planlistdelegate.h"
 #include "ui_mainwin.h"
@@ -25,13 +26,20 @@ namespace {
 // The text for the box when the library's bytes could not be had.
 std::optional<QString> readProblem(const Files::FileRead &read)
 {
-    if (read.status == Files::FileRead::Read)
+    switch (read.status) {
+    case Files::ReadStatus::Ok:
         return std::nullopt;
-    if (read.status == Files::FileRead::NotRegular)
+    case Files::ReadStatus::NotRegular:
         return Msg::libraryNotRegularText;
-    if (read.status == Files::FileRead::TooLarge)
+    case Files::ReadStatus::TooLarge:
         return Msg::libraryTooLargeText();
-    return read.error; // missing, unopened or unread: the system's reason
+    case Files::ReadStatus::Missing:
+    case Files::ReadStatus::OpenFailed:
+    case Files::ReadStatus::ReadFailed:
+        return read.error; // the system's reason
+    }
+    Q_UNREACHABLE();
+    return std::nullopt;
 }
 
 } // namespace
@@ -154,7 +162,7 @@ void MainWin::onRemove()
     }
     // Names in a hand-edited library are never paths out of the plan folder.
     const QString fileName = name.trimmed();
-    if (Paths::planFolderEntry(fileName) != Paths::PlanFolderEntry::File) {
+    if (PlanName::folderEntry(fileName) != PlanName::FolderEntry::File) {
         qWarning().noquote() << "not a plan file name, nothing deleted:" << name;
         return;
     }

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -18,6 +19,11 @@ QString systemErrorText(int errorNumber)
     return QString::fromStdString(std::generic_category().message(errorNumber));
 }
 
+bool isLatin1(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+}
+
 FileRead readRegularFile(const QString &path)
 {
     FileRead result;
@@ -27,25 +33,25 @@ FileRead readRegularFile(const QString &path)
         return result;
     }
     if (!info.isFile()) {
-        result.status = FileRead::NotRegular;
+        result.status = ReadStatus::NotRegular;
         return result;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.status = FileRead::OpenFailed;
+        result.status = ReadStatus::OpenFailed;
         result.error = file.errorString();
         return result;
     }
     // The size looked at spares reading a huge file; the bounded read still
     // stops one that grew or was swapped since.
     if (info.size() > maxFileSize)
-        result.status = FileRead::TooLarge;
+        result.status = ReadStatus::TooLarge;
     else if (!readBounded(file, result.bytes))
-        result.status = FileRead::ReadFailed;
+        result.status = ReadStatus::ReadFailed;
     else
-        result.status = result.bytes.size() > maxFileSize ? FileRead::TooLarge : FileRead::Read;
+        result.status = result.bytes.size() > maxFileSize ? ReadStatus::TooLarge : ReadStatus::Ok;
     result.error = file.errorString();
-    if (result.status != FileRead::Read)
+    if (result.status != ReadStatus::Ok)
         result.bytes.clear();
     return result;
 }

@@ -20,19 +20,20 @@ constexpr qint64 maxFileSize = 16 * 1024 * 1024;
 // The cap in words, for the texts that name it ("16 MiB").
 QString maxFileSizeText();
 
+enum class ReadStatus {
+    Ok,         // bytes holds the whole file, possibly nothing
+    Missing,    // nothing, or a dangling link, at the path
+    NotRegular, // a folder, pipe or device: a pipe would block, a device never end
+    OpenFailed,
+    TooLarge,
+    ReadFailed, // the read broke off part-way
+};
+
 struct FileRead
 {
-    enum Status {
-        Read,       // bytes holds the whole file, possibly nothing
-        Missing,    // nothing, or a dangling link, at the path
-        NotRegular, // a folder, pipe or device: a pipe would block, a device never end
-        OpenFailed,
-        TooLarge,
-        ReadFailed, // the read broke off part-way
-    };
-    Status status = Missing;
-    QByteArray bytes;
-    QString error; // the system's reason; for an empty file, the file's own "Unknown error"
+    ReadStatus status = ReadStatus::Missing;
+    QByteArray bytes; // empty unless the status is Ok
+    QString error;    // the system's reason; for an empty file, the file's own "Unknown error"
 };
 
 FileRead readRegularFile(const QString &path);
@@ -47,5 +48,9 @@ std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes);
 
 // The system's text for an error number, as the file classes give it.
 QString systemErrorText(int errorNumber);
+
+// Whether Latin-1 holds every character: the panel writes names and values
+// into files as Latin-1, where any other character would become "?".
+bool isLatin1(const QString &text);
 
 } // namespace Files

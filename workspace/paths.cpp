@@ -55,18 +55,4 @@ EngineLocation locate(const Engine &engine, const QDir &panelDir)
             QDir::cleanPath(panelDir.absoluteFilePath(engine.program))};
 }
 
-PlanFolderEntry planFolderEntry(const QString &name)
-{
-    if (name.contains(u'/') || name.contains(u'\\') || name.contains(QChar::Null))
-        return PlanFolderEntry::Outside;
-#ifdef Q_OS_WIN
-    // "C:x" names a file relative to another drive's current folder.
-    if (name.contains(u':'))
-        return PlanFolderEntry::Outside;
-#endif
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return PlanFolderEntry::FolderItself;
-    return PlanFolderEntry::File;
-}
-
 } // namespace Paths

@@ -42,13 +42,4 @@ struct EngineLocation
 
 EngineLocation locate(const Engine &engine, const QDir &panelDir);
 
-// What a name, put after the plan folder, names.
-enum class PlanFolderEntry {
-    File,         // a file directly inside the plan folder
-    FolderItself, // empty, "." or "..": a folder, never a plan file
-    Outside,      // a separator or NUL would lead elsewhere or cut the name
-};
-
-PlanFolderEntry planFolderEntry(const QString &name);
-
 } // namespace Paths

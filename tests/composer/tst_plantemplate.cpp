@@ -1,55 +1,87 @@
-// The composer's rules without a window: the plan-name check (which leaves
-// the plan folder's own names to the "File Exists" box) and the parameter
-// checks. Filling in templates is checked through the window, where Save does
-// it, and by the fuzz target. A row lists the cases of one outcome.
+// The composer's rules without a window: the plan-name rule, which leaves
+// the plan folder's own names to the "File Exists" box, and the parameter
+// checks in their order. The window test checks the words of their boxes.
 
-#include "app/messages.h"
-#include "composer/datasources.h"
+#include "composer/planname.h"
 #include "composer/plantemplate.h"
 
 #include <QtTest>
+
+using NameProblem = std::optional<PlanName::Problem>;
+using ParameterProblem = std::optional<PlanTemplate::ParameterProblem>;
 
 class TestPlanTemplate : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void planName()
+    void planName_data()
     {
-        const std::pair<QStringList, PlanNameProblem> rows[] = {
-            {{"ORCL_no_Evo_no_Sum.txt", "a-b_c+(1)[2]{3}~,;='", "", ".", "..", "a\x01z\x7f"},
-             PlanNameProblem::None},
-            {{"!/", "@/", "#/", "$/", "%/", "^/", "&/", "*/", " /", "\t/", "\u00a0/", "\u3000/"},
-             PlanNameProblem::SpecialCharacter},
-            {{"../x", "..\\x", "/etc/passwd", QString(1, QChar(0)), "caf\u00e9", "p\U0001F600"},
-             PlanNameProblem::NotPlain}};
-        QVERIFY(!dataSourceAt(3) && !templateChoice(3, true).schemaId); // past the table
-        for (const auto &[names, problem] : rows)
-            for (const QString &name : names)
-                QVERIFY2(planNameProblem(name) == problem, qPrintable(name));
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<NameProblem>("problem");
+        const auto row = [](const char *tag, const QString &name, NameProblem problem) {
+            QTest::newRow(tag) << name << problem;
+        };
+        const auto special = PlanName::Problem::SpecialCharacter;
+        const auto notPlain = PlanName::Problem::NotPlain;
+        row("the suggested name is plain", "ORCL_no_Evo_no_Sum.txt", {});
+        row("punctuation other than the special characters", "a-b_c+(1)[2]{3}~,;='", {});
+        row("a blank is a special character", "my plan", special);
+        row("a no-break space is white space", "a\u00a0b", special);
+        row("a slash leads out of the plan folder", "../x", notPlain);
+        row("a backslash leads out of the plan folder", "..\\x", notPlain);
+        row("a NUL would cut the name", QString(1, QChar(0)), notPlain);
+        row("a character beyond Latin-1", "p\U0001F600", notPlain);
+#ifdef Q_OS_WIN
+        row("Latin-1 names the same file on Windows", "caf\u00e9.txt", {});
+        row("a device name", "CON", notPlain);
+        row("a device name in small letters with an extension", "lpt9.txt", notPlain);
+        row("a colon names another drive's folder", "c:x", notPlain);
+        row("a trailing dot is dropped", "a.", notPlain);
+        row("the folder itself", ".", notPlain);
+        row("a question mark", "a?b", notPlain);
+        row("a less-than sign", "a<b", notPlain);
+        row("a control character", "a\x1f", notPlain);
+#else
+        row("control characters are ASCII", "a\x01z\x7f", {});
+        row("Latin-1 beyond ASCII goes to disk in another encoding", "caf\u00e9", notPlain);
+#endif
     }
 
-    // window|slide|range|count; the checks run in a fixed order, and the
-    // first that fails is worded for its box.
+    void planName()
+    {
+        QFETCH(QString, name);
+        QTEST(PlanName::problem(name), "problem");
+    }
+
+    void parameters_data()
+    {
+        QTest::addColumn<PlanTemplate::Parameters>("parameters"); // window, slide, range, count
+        QTest::addColumn<ParameterProblem>("problem");
+        const auto row = [](const char *tag, const PlanTemplate::Parameters &parameters,
+                            ParameterProblem problem) {
+            QTest::newRow(tag) << parameters << problem;
+        };
+        using P = PlanTemplate::ParameterProblem;
+        row("slide and count just below the window and range 1 pass", {"100", "99", "1", "99"}, {});
+        row("slide and count 1 and range 0 pass", {"2", "1", "0", "1"}, {});
+        row("a window that is no number", {"abc", "1", "0", "1"}, P::NotNumbers);
+        row("a slide with a fraction", {"9", "1.5", "0", "1"}, P::NotNumbers);
+        row("an empty range", {"9", "1", "", "1"}, P::NotNumbers);
+        row("a range after an ideographic space", {"9", "1", "\u30000.5", "1"}, P::NotNumbers);
+        row("a count that is no number comes first", {"0", "0", "2", "x"}, P::NotNumbers);
+        row("a slide equal to the window", {"100", "100", "0", "1"}, P::SlideNotBelowWindow);
+        row("a slide of 0 below the window", {"5", "0", "0", "1"}, P::SizesNotPositive);
+        row("a range above 1", {"9", "1", "1.5", "1"}, P::RangeOutOfBounds);
+        row("a range that is no number at all", {"9", "1", "nan", "1"}, P::RangeOutOfBounds);
+        row("a count equal to the window", {"9", "1", "0", "9"}, P::CountNotBelowWindow);
+        row("a count of 0", {"9", "1", "0", "0"}, P::CountNotPositive);
+    }
+
     void parameters()
     {
-        const std::pair<QStringList, QString> rows[] = {
-            {{"100|99|1|99", "2|1|0|1", "2147483647|9| 1e-3|+5"}, ""},
-            {{"abc|1|0|1", "1.5|1|0|1", "9|1||1", "2147483648|1|0|1", "9|1|\u30000.5|1", "0|0|2|x"},
-             "Only numbers are allowed"},
-            {{"100|100|0|1", "100|101|0|1", "0|0|0|1"},
-             "Slide size must be smaller than window size"},
-            {{"5|0|0|1"}, "window and slide size must be positive numbers"},
-            {{"9|1|1.5|1", "9|1|-0.1|1", "9|1|nan|1", "9|1|inf|1"},
-             "Range can only be numbers between [0,1]"},
-            {{"9|1|0|9"}, "Count must be smaller than window size"},
-            {{"9|1|0|0", "9|1|0|-3"}, "Count must be a positive number"}};
-        for (const auto &[cases, text] : rows)
-            for (const QString &fields : cases) {
-                const QStringList f = fields.split('|');
-                const auto problem = parameterProblem({f[0], f[1], f[2], f[3]});
-                QCOMPARE(problem ? Msg::parameterProblemText(*problem) : "", text);
-            }
+        QFETCH(PlanTemplate::Parameters, parameters);
+        QTEST(PlanTemplate::parameterProblem(parameters), "problem");
     }
 };
 

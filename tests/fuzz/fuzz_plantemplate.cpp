@@ -5,19 +5,19 @@
 
 #include <QList>
 
+using namespace PlanTemplate;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QList<QByteArray> parts =
         QByteArray(reinterpret_cast<const char *>(data), int(size)).split('|');
-    const QByteArray original = parts.last();
     const auto field = [&](int i) { return QString::fromUtf8(parts.value(i)); };
-    QByteArray text = original;
-    replaceAt(text, text.indexOf("??SourceName"), 12, "data/ORCL.txt");
-    const SubstitutionResult result = fillParameters(
-        text, original, {"23", size % 2 == 1, {field(0), field(1), field(2), field(3)}});
-    for (const QByteArray &placeholder : planPlaceholders())
-        if (!missingPlaceholder(original) && !result.parameterProblem && !result.joinedPlaceholder
-            && text.count(placeholder) != original.count(placeholder) - 1)
+    const Parameters parameters{field(0), field(1), field(2), field(3)};
+    QByteArray text = parts.last();
+    const auto joined = fill(text, fills({"data/ORCL.txt", "23", size % 2 == 1, parameters}));
+    for (const QByteArray &placeholder : placeholders())
+        if (!missingPlaceholder(parts.last()) && !parameterProblem(parameters) && !joined
+            && text.count(placeholder) != parts.last().count(placeholder) - 1)
             __builtin_trap();
     return 0;
 }

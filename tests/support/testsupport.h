@@ -15,11 +15,11 @@ inline QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline void writeBytes(const QString &path, const QByteArray &bytes)
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
 }
 
 // "<root>/panel" is the current directory while it lives. Beside it,
@@ -46,7 +46,13 @@ struct TestWorkspace
         writeBytes(path("torvik_stream_query_engine/demo.qe_config"), library);
         QDir::setCurrent(path("panel"));
     }
-    ~TestWorkspace() { QDir::setCurrent(previous); }
+    ~TestWorkspace()
+    {
+        QDir::setCurrent(previous);
+        // A test may have left the folder read-only; its files must go.
+        QFile::setPermissions(path("torvik_stream_query_engine"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     QString path(const QString &relative) const { return dir.filePath(relative); }
 
     QTemporaryDir dir;
