@@ -24,17 +24,17 @@ bool set(QObject *widget, const QString &value)
     auto *combo = qobject_cast<QComboBox *>(widget);
     auto *list = qobject_cast<QListView *>(widget);
     const auto *rows = list ? qobject_cast<QStringListModel *>(list->model()) : nullptr;
-    auto *button = qobject_cast<QAbstractButton *>(widget);
-    if (button && value.isNull())
+    const int row = rows ? int(rows->stringList().indexOf(value)) : -1;
+    if (auto *button = qobject_cast<QAbstractButton *>(widget); button && value.isNull())
         button->click();
     else if (button && value == "checked")
         button->setChecked(true);
     else if (auto *field = qobject_cast<QLineEdit *>(widget))
         field->setText(value);
     else if (combo && combo->findText(value) >= 0)
-        combo->setCurrentIndex(combo->findText(value));
-    else if (rows && rows->stringList().contains(value))
-        list->setCurrentIndex(rows->index(int(rows->stringList().indexOf(value))));
+        combo->setCurrentText(value);
+    else if (row >= 0)
+        list->setCurrentIndex(rows->index(row));
     else
         return false;
     return true;
@@ -44,7 +44,7 @@ bool set(QObject *widget, const QString &value)
 // it cannot be done, so that a row never passes by skipping a step.
 struct Step
 {
-    // The window's widget of that object name, set to the value.
+    // Sets the window's widget of that object name to the value.
     Step(const char *widget, const QString &value = {})
         : what(widget),
           run([=](Panel *p, const QString &) { return p && set(p->find(widget), value); })
@@ -59,14 +59,13 @@ struct Step
 using Steps = QList<Step>;
 using Files = QMap<QString, QByteArray>;
 
-// Lays the path in the query engine's folder anew: whatever was there goes
-// first, then make lays the new thing, if any.
+// Lays the path in the query engine's folder anew: whatever was there goes,
+// and make, if given, puts the new thing there.
 Step lay(const QString &path, const std::function<bool(const QString &)> &make = {})
 {
     return {"lay " + path, [=](Panel *, const QString &folder) {
-                const bool cleared =
-                    QFile::remove(folder + path) || QDir(folder + path).removeRecursively();
-                return cleared && (!make || make(folder + path));
+                const QString at = folder + path;
+                return (QFile::remove(at) || QDir(at).removeRecursively()) && (!make || make(at));
             }};
 }
 
@@ -75,39 +74,12 @@ Step layFile(const QString &path, const QByteArray &bytes)
     return lay(path, [=](const QString &at) { return writeBytes(at, bytes); });
 }
 
-Step layFolder(const QString &path)
-{
-    return lay(path, [](const QString &at) { return QDir().mkpath(at); });
-}
-
-#ifdef Q_OS_UNIX
-Step layLink(const QString &path, const QString &target)
-{
-    return lay(path, [=](const QString &at) { return QFile::link(target, at); });
-}
-
-// Only the owner's read and enter rights on the query engine's folder.
-const Step kReadOnly{"read-only", [](Panel *, const QString &folder) {
-                         return QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-                     }};
-
-// Every file written from now until the row ends stops at that size.
-Step limitFileSize(rlim_t size)
-{
-    return {"limit", [=](Panel *, const QString &) {
-                rlimit limit{};
-                getrlimit(RLIMIT_FSIZE, &limit);
-                limit.rlim_cur = size;
-                return setrlimit(RLIMIT_FSIZE, &limit) == 0;
-            }};
-}
-#endif
-
 const QString kLibrary = "demo.qe_config";
 const QString kTemplate = "template/dim_3_no_sum.txt";
 const QString kStart = "ORCL_no_Evo_no_Sum.txt";
 const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
-const QByteArray kStartSumPlan = "dim_3_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
+const Step kTemplateFolder = lay(kTemplate, [](const QString &at) { return QDir().mkpath(at); });
+const Step kLibraryFolder = lay(kLibrary, [](const QString &at) { return QDir().mkpath(at); });
 
 // The library file as the panel writes it after the test workspace's preamble.
 QByteArray libraryWith(const QStringList &names)
@@ -137,6 +109,19 @@ void saved(const char *tag, const Steps &steps, const QStringList &words, const 
     row(tag, {}, steps, {}, words, {name}, {{name, bytes}}, libraryWith({name}));
 }
 
+#ifdef Q_OS_UNIX
+// Every file written from now until the row ends stops at that size.
+Step limitFileSize(rlim_t size)
+{
+    return {"limit", [=](Panel *, const QString &) {
+                rlimit limit{};
+                getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = size;
+                return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            }};
+}
+#endif
+
 } // namespace
 
 class TestMainWin : public QObject
@@ -155,9 +140,6 @@ private slots:
         QTest::addColumn<QByteArray>("library");
         const Step save = "pbt_save";
         const Step remove = "pbt_remove";
-        const Steps abc{layFile(kLibrary, libraryWith({"a", " b ", "c"})),
-                        layFile("queryplan/a", "a"), layFile("queryplan/b", "b"),
-                        layFile("queryplan/c", "c")};
 
         saved("the start state saves the ORCL plan", {save}, {}, kStart, kStartPlan);
         saved("Traffic with evolution and summarization fills the sum template",
@@ -170,11 +152,12 @@ private slots:
                "rbt_noEvo",
                save},
               {"earthquake ", "ORCL "}, kStart, kStartPlan);
+        const QByteArray sumPlan = "dim_3_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
         saved("a changed option replaces a typed name with the suggested one",
               {{"lEditSaveFileName", "x"}, "cbox_sum", save}, {}, "ORCL_no_Evo_with_Sum.txt",
-              kStartSumPlan);
+              sumPlan);
         saved("summarization checked without a click chooses the template but not the name",
-              {{"cbox_sum", "checked"}, save}, {}, kStart, kStartSumPlan);
+              {{"cbox_sum", "checked"}, save}, {}, kStart, sumPlan);
         const QString quake = "Earthquake_no_Evo_no_Sum.txt";
         row("Earthquake fills only the first of a repeated placeholder with the typed parameters",
             {layFile("template/dim_4_no_sum.txt",
@@ -228,8 +211,8 @@ private slots:
         const QString in = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
         refused("a missing template is reported as missing", {lay(kTemplate)}, {save},
                 missing + ".");
-        refused("a template that is a folder is reported as not a regular file",
-                {layFolder(kTemplate)}, {save}, missing + ":\r\nnot a regular file");
+        refused("a template that is a folder is reported as not a regular file", {kTemplateFolder},
+                {save}, missing + ":\r\nnot a regular file");
         refused("a template without every placeholder names the first it lacks",
                 {layFile(kTemplate, "??SourceName ??SchemaId ??outputmode")}, {save},
                 reading + "The " + in + " lacks the placeholder ??windowSize.");
@@ -267,9 +250,12 @@ private slots:
                "end in a carriage return and a line feed; some end in a line feed alone.");
 
         // Removing, and the library changed behind the panel's back
+        const Steps abc{layFile(kLibrary, libraryWith({"a", " b ", "c"})),
+                        layFile("queryplan/a", "a"), layFile("queryplan/b", "b"),
+                        layFile("queryplan/c", "c")};
+        const Files ac{{"a", "a"}, {"c", "c"}};
         row("Remove takes the selected row out and deletes its plan file by the trimmed name", abc,
-            {{"listView", " b "}, remove}, {}, {}, {"a", "c"}, {{"a", "a"}, {"c", "c"}},
-            libraryWith({"a", "c"}));
+            {{"listView", " b "}, remove}, {}, {}, {"a", "c"}, ac, libraryWith({"a", "c"}));
         row("Remove without a selection changes nothing", abc, {remove}, {}, {}, {"a", " b ", "c"},
             {{"a", "a"}, {"b", "b"}, {"c", "c"}}, libraryWith({"a", " b ", "c"}));
         row("Remove deletes nothing for a name that names no plan file",
@@ -284,15 +270,17 @@ private slots:
             {{"listView", "a"}, lay(kLibrary), remove}, {}, {}, {" b ", "c"},
             {{"a", "a"}, {"b", "b"}, {"c", "c"}}, "");
         row("a library replaced by a folder gets the plan saved and the reason it is not listed",
-            {}, {layFolder(kLibrary), save},
+            {}, {kLibraryFolder, save},
             {library + "The library configuration file is not a regular file."}, {}, {},
             {{kStart, kStartPlan}}, "");
 
 #ifdef Q_OS_UNIX
         // Linux only: these rows need the system's error texts, /proc, file
         // permissions or a file-size limit.
-        refused("a template that cannot be read gives the system's reason",
-                {layLink(kTemplate, "/proc/self/mem")}, {save}, reading + "Input/output error");
+        refused(
+            "a template that cannot be read gives the system's reason",
+            {lay(kTemplate, [](const QString &at) { return QFile::link("/proc/self/mem", at); })},
+            {save}, reading + "Input/output error");
         refused("a missing plan folder fails the plan's open with the system's reason",
                 {lay("queryplan")}, {save}, "File Open Failed | No such file or directory");
         refused("a plan write cut short leaves no plan file", {}, {limitFileSize(10), save},
@@ -305,7 +293,11 @@ private slots:
              { "a",
                "a" }},
             big);
-        row("in a read-only engine folder the library is written in place", abc + Steps{kReadOnly},
+        const Step readOnly{"read-only", [](Panel *, const QString &folder) {
+                                return QFile::setPermissions(folder,
+                                                             QFile::ReadOwner | QFile::ExeOwner);
+                            }};
+        row("in a read-only engine folder the library is written in place", abc + Steps{readOnly},
             {{"listView", " b "}, remove, save}, {}, {}, {"a", "c", kStart},
             {{kStart, kStartPlan},
              {"a", "a"},

@@ -1,6 +1,7 @@
 // The composer's rules without a window: the plan-name rule, which leaves
 // the plan folder's own names to the "File Exists" box, and the parameter
-// checks in their order. The window test checks the words of their boxes.
+// checks in their order. The window test checks the words of their boxes,
+// each with a case of its own, which this table does not repeat.
 
 #include "composer/planname.h"
 #include "composer/plantemplate.h"
@@ -26,7 +27,6 @@ private slots:
         const auto notPlain = PlanName::Problem::NotPlain;
         row("the suggested name is plain", "ORCL_no_Evo_no_Sum.txt", {});
         row("punctuation other than the special characters", "a-b_c+(1)[2]{3}~,;='", {});
-        row("a blank is a special character", "my plan", special);
         row("a no-break space is white space", "a\u00a0b", special);
         row("a slash leads out of the plan folder", "../x", notPlain);
         row("a backslash leads out of the plan folder", "..\\x", notPlain);
@@ -44,7 +44,6 @@ private slots:
         row("a control character", "a\x1f", notPlain);
 #else
         row("control characters are ASCII", "a\x01z\x7f", {});
-        row("Latin-1 beyond ASCII goes to disk in another encoding", "caf\u00e9", notPlain);
 #endif
     }
 
@@ -65,17 +64,11 @@ private slots:
         using P = PlanTemplate::ParameterProblem;
         row("slide and count just below the window and range 1 pass", {"100", "99", "1", "99"}, {});
         row("slide and count 1 and range 0 pass", {"2", "1", "0", "1"}, {});
-        row("a window that is no number", {"abc", "1", "0", "1"}, P::NotNumbers);
         row("a slide with a fraction", {"9", "1.5", "0", "1"}, P::NotNumbers);
         row("an empty range", {"9", "1", "", "1"}, P::NotNumbers);
         row("a range after an ideographic space", {"9", "1", "\u30000.5", "1"}, P::NotNumbers);
         row("a count that is no number comes first", {"0", "0", "2", "x"}, P::NotNumbers);
-        row("a slide equal to the window", {"100", "100", "0", "1"}, P::SlideNotBelowWindow);
-        row("a slide of 0 below the window", {"5", "0", "0", "1"}, P::SizesNotPositive);
-        row("a range above 1", {"9", "1", "1.5", "1"}, P::RangeOutOfBounds);
         row("a range that is no number at all", {"9", "1", "nan", "1"}, P::RangeOutOfBounds);
-        row("a count equal to the window", {"9", "1", "0", "9"}, P::CountNotBelowWindow);
-        row("a count of 0", {"9", "1", "0", "0"}, P::CountNotPositive);
     }
 
     void parameters()
