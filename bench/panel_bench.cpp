@@ -84,8 +84,7 @@ private slots:
         const TestWorkspace workspace(library(names("ORCL_no_Evo_no_Sum_", plans)));
         // Closed after the loop: closing is not part of the start-up.
         std::vector<std::unique_ptr<Panel>> panels;
-        QBENCHMARK
-        {
+        QBENCHMARK {
             const InWorkspace inside(workspace);
             panels.push_back(std::make_unique<Panel>());
             QVERIFY(shown(*panels.back()));
@@ -107,8 +106,7 @@ private slots:
         auto *name = panel.find<QLineEdit>("lEditSaveFileName");
         auto *save = panel.find<QPushButton>("pbt_save");
         int saved = 0;
-        QBENCHMARK
-        {
+        QBENCHMARK {
             const InWorkspace inside(workspace);
             name->setText("saved_" + QString::number(saved++) + ".txt");
             save->click();
@@ -134,8 +132,7 @@ private slots:
         auto *list = panel.find<QListView>();
         auto *remove = panel.find<QPushButton>("pbt_remove");
         int removed = 0;
-        QBENCHMARK
-        {
+        QBENCHMARK {
             const InWorkspace inside(workspace);
             list->setCurrentIndex(list->model()->index(plans + kSpare - ++removed, 0));
             remove->click();
