@@ -44,20 +44,25 @@ bool set(QObject *widget, const QString &value)
 // it cannot be done, so that a row never passes by skipping a step.
 struct Step
 {
-    // Sets the window's widget of that object name to the value.
-    Step(const char *widget, const QString &value = {})
-        : what(widget),
-          run([=](Panel *p, const QString &) { return p && set(p->find(widget), value); })
-    { }
-    Step(const QString &what, const std::function<bool(Panel *, const QString &)> &run)
-        : what(what),
-          run(run)
-    { }
     QString what;
     std::function<bool(Panel *, const QString &queryFolder)> run;
 };
 using Steps = QList<Step>;
 using Files = QMap<QString, QByteArray>;
+
+// Sets the window's widget of that object name to the value.
+Step on(const char *widget, const QString &value = {})
+{
+    return {widget + (' ' + value),
+            [=](Panel *p, const QString &) { return p && set(p->find(widget), value); }};
+}
+
+const auto click = [](const char *button) { return on(button); };
+const auto fill = [](const char *field, const QString &text) { return on(field, text); };
+const auto choose = [](const QString &source) { return on("dataSourceComBox", source); };
+const auto selectRow = [](const QString &name) { return on("listView", name); };
+// Checked without the click that tells the window.
+const auto checkQuietly = [](const char *box) { return on(box, "checked"); };
 
 // Lays the path in the query engine's folder anew: whatever was there goes,
 // and make, if given, puts the new thing there.
@@ -69,17 +74,18 @@ Step lay(const QString &path, const std::function<bool(const QString &)> &make =
             }};
 }
 
-Step layFile(const QString &path, const QByteArray &bytes)
-{
+const auto removed = [](const QString &path) { return lay(path); };
+const auto layFile = [](const QString &path, const QByteArray &bytes) {
     return lay(path, [=](const QString &at) { return writeBytes(at, bytes); });
-}
+};
+const auto layFolder = [](const QString &path) {
+    return lay(path, [](const QString &at) { return QDir().mkpath(at); });
+};
 
 const QString kLibrary = "demo.qe_config";
 const QString kTemplate = "template/dim_3_no_sum.txt";
 const QString kStart = "ORCL_no_Evo_no_Sum.txt";
 const QByteArray kStartPlan = "dim_3_no_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
-const Step kTemplateFolder = lay(kTemplate, [](const QString &at) { return QDir().mkpath(at); });
-const Step kLibraryFolder = lay(kLibrary, [](const QString &at) { return QDir().mkpath(at); });
 
 // The library file as the panel writes it after the test workspace's preamble.
 QByteArray libraryWith(const QStringList &names)
@@ -138,37 +144,29 @@ private slots:
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<Files>("plans");
         QTest::addColumn<QByteArray>("library");
-        const Step save = "pbt_save";
-        const Step remove = "pbt_remove";
+        const Step save = click("pbt_save");
+        const Step remove = click("pbt_remove");
 
         saved("the start state saves the ORCL plan", {save}, {}, kStart, kStartPlan);
         saved("Traffic with evolution and summarization fills the sum template",
-              {{"dataSourceComBox", "Traffic"}, "cbox_sum", "rbt_evo", save}, {"traffic "},
+              {choose("Traffic"), click("cbox_sum"), click("rbt_evo"), save}, {"traffic "},
               "Traffic_Evo_with_Sum.txt", "dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10");
         saved("ORCL and No Evolution chosen again give the start's plan",
-              {{"dataSourceComBox", "Earthquake"},
-               "rbt_evo",
-               {"dataSourceComBox", "ORCL"},
-               "rbt_noEvo",
-               save},
+              {choose("Earthquake"), click("rbt_evo"), choose("ORCL"), click("rbt_noEvo"), save},
               {"earthquake ", "ORCL "}, kStart, kStartPlan);
         const QByteArray sumPlan = "dim_3_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
         saved("a changed option replaces a typed name with the suggested one",
-              {{"lEditSaveFileName", "x"}, "cbox_sum", save}, {}, "ORCL_no_Evo_with_Sum.txt",
-              sumPlan);
+              {fill("lEditSaveFileName", "x"), click("cbox_sum"), save}, {},
+              "ORCL_no_Evo_with_Sum.txt", sumPlan);
         saved("summarization checked without a click chooses the template but not the name",
-              {{"cbox_sum", "checked"}, save}, {}, kStart, sumPlan);
+              {checkQuietly("cbox_sum"), save}, {}, kStart, sumPlan);
         const QString quake = "Earthquake_no_Evo_no_Sum.txt";
         row("Earthquake fills only the first of a repeated placeholder with the typed parameters",
             {layFile("template/dim_4_no_sum.txt",
                      "??SourceName??SchemaId??outputmode??windowSize??windowSize??slideSize"
                      "??rangeThreshold??countThreshold")},
-            {{"dataSourceComBox", "Earthquake"},
-             {"editWindowSize", "2"},
-             {"editSlideSize", "1"},
-             {"editRangeThres", "0"},
-             {"editCountThres", "1"},
-             save},
+            {choose("Earthquake"), fill("editWindowSize", "2"), fill("editSlideSize", "1"),
+             fill("editRangeThres", "0"), fill("editCountThres", "1"), save},
             {}, {"earthquake "}, {quake}, {{quake, "RealEarthquake2302??windowSize101"}},
             libraryWith({quake}));
         const QString exists = "File Exists | File already exists";
@@ -177,42 +175,43 @@ private slots:
 
         // Names and parameters refused
         refused("an empty name is refused as an existing file", {},
-                {{"lEditSaveFileName", ""}, save}, exists);
-        refused("a name with a blank is refused", {}, {{"lEditSaveFileName", "my plan"}, save},
+                {fill("lEditSaveFileName", ""), save}, exists);
+        refused("a name with a blank is refused", {}, {fill("lEditSaveFileName", "my plan"), save},
                 "File Naming Error! | Please remove special characters !@#$%^&* and white spaces!");
         const QString notPlain = "File Naming Error! | Please use a plain file name: no / or \\ ";
 #ifdef Q_OS_WIN
         refused("a name with a question mark is refused as not plain", {},
-                {{"lEditSaveFileName", "a?b"}, save}, notPlain + "and only Latin-1 characters!");
+                {fill("lEditSaveFileName", "a?b"), save},
+                notPlain + "and only Latin-1 characters!");
 #else
         refused("a name beyond ASCII is refused as not plain", {},
-                {{"lEditSaveFileName", "caf\u00e9"}, save},
+                {fill("lEditSaveFileName", "caf\u00e9"), save},
                 notPlain + "and only ASCII characters!");
 #endif
         const QString parameter = "Parameter Setting Error | ";
-        refused("a window size that is no number is refused", {}, {{"editWindowSize", "abc"}, save},
-                parameter + "Only numbers are allowed");
+        refused("a window size that is no number is refused", {},
+                {fill("editWindowSize", "abc"), save}, parameter + "Only numbers are allowed");
         refused("a slide size equal to the window size is refused", {},
-                {{"editSlideSize", "1000"}, save},
+                {fill("editSlideSize", "1000"), save},
                 parameter + "Slide size must be smaller than window size");
-        refused("a slide size of 0 is refused", {}, {{"editSlideSize", "0"}, save},
+        refused("a slide size of 0 is refused", {}, {fill("editSlideSize", "0"), save},
                 parameter + "window and slide size must be positive numbers");
-        refused("a range threshold above 1 is refused", {}, {{"editRangeThres", "1.5"}, save},
+        refused("a range threshold above 1 is refused", {}, {fill("editRangeThres", "1.5"), save},
                 parameter + "Range can only be numbers between [0,1]");
         refused("a count threshold equal to the window size is refused", {},
-                {{"editCountThres", "1000"}, save},
+                {fill("editCountThres", "1000"), save},
                 parameter + "Count must be smaller than window size");
-        refused("a count threshold of 0 is refused", {}, {{"editCountThres", "0"}, save},
+        refused("a count threshold of 0 is refused", {}, {fill("editCountThres", "0"), save},
                 parameter + "Count must be a positive number");
 
         // Templates that cannot be filled in
         const QString missing = "File Missing | cannot locate installed file";
         const QString reading = "File Reading Error | ";
         const QString in = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
-        refused("a missing template is reported as missing", {lay(kTemplate)}, {save},
+        refused("a missing template is reported as missing", {removed(kTemplate)}, {save},
                 missing + ".");
-        refused("a template that is a folder is reported as not a regular file", {kTemplateFolder},
-                {save}, missing + ":\r\nnot a regular file");
+        refused("a template that is a folder is reported as not a regular file",
+                {layFolder(kTemplate)}, {save}, missing + ":\r\nnot a regular file");
         refused("a template without every placeholder names the first it lacks",
                 {layFile(kTemplate, "??SourceName ??SchemaId ??outputmode")}, {save},
                 reading + "The " + in + " lacks the placeholder ??windowSize.");
@@ -232,7 +231,8 @@ private slots:
 
         // Libraries refused at start: Remove does nothing, Save writes nothing
         const QString library = "File Open Error! | ";
-        row("a missing library is reported and no plan is saved", {lay(kLibrary)}, {remove, save},
+        row("a missing library is reported and no plan is saved", {removed(kLibrary)},
+            {remove, save},
             {library + "No such file or directory",
              library
                  + "The library configuration file could not be read when the panel started, "
@@ -255,22 +255,22 @@ private slots:
                         layFile("queryplan/c", "c")};
         const Files ac{{"a", "a"}, {"c", "c"}};
         row("Remove takes the selected row out and deletes its plan file by the trimmed name", abc,
-            {{"listView", " b "}, remove}, {}, {}, {"a", "c"}, ac, libraryWith({"a", "c"}));
+            {selectRow(" b "), remove}, {}, {}, {"a", "c"}, ac, libraryWith({"a", "c"}));
         row("Remove without a selection changes nothing", abc, {remove}, {}, {}, {"a", " b ", "c"},
             {{"a", "a"}, {"b", "b"}, {"c", "c"}}, libraryWith({"a", " b ", "c"}));
         row("Remove deletes nothing for a name that names no plan file",
             {layFile(kLibrary, "NumberOfQueriesInLibrary=2\r\n..\r\n../demo.qe_config")},
-            {{"listView", "../demo.qe_config"}, remove, {"listView", ".."}, remove}, {}, {}, {}, {},
+            {selectRow("../demo.qe_config"), remove, selectRow(".."), remove}, {}, {}, {}, {},
             "NumberOfQueriesInLibrary=0");
         const QByteArray edited = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
         row("a hand-edited library keeps its preamble and gets its names trimmed and counted",
             {layFile(kLibrary, edited + " x \r\n a ")}, {save}, {}, {}, {" a ", kStart},
             {{kStart, kStartPlan}}, edited + "2\r\na\r\n" + kStart.toLatin1());
         row("a library gone behind the panel's back keeps the plan file at Remove", abc,
-            {{"listView", "a"}, lay(kLibrary), remove}, {}, {}, {" b ", "c"},
+            {selectRow("a"), removed(kLibrary), remove}, {}, {}, {" b ", "c"},
             {{"a", "a"}, {"b", "b"}, {"c", "c"}}, "");
         row("a library replaced by a folder gets the plan saved and the reason it is not listed",
-            {}, {kLibraryFolder, save},
+            {}, {layFolder(kLibrary), save},
             {library + "The library configuration file is not a regular file."}, {}, {},
             {{kStart, kStartPlan}}, "");
 
@@ -282,27 +282,27 @@ private slots:
             {lay(kTemplate, [](const QString &at) { return QFile::link("/proc/self/mem", at); })},
             {save}, reading + "Input/output error");
         refused("a missing plan folder fails the plan's open with the system's reason",
-                {lay("queryplan")}, {save}, "File Open Failed | No such file or directory");
+                {removed("queryplan")}, {save}, "File Open Failed | No such file or directory");
         refused("a plan write cut short leaves no plan file", {}, {limitFileSize(10), save},
                 "File write Failed | File too large");
         const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
         row("a library write cut short leaves the library as it was",
             {layFile(kLibrary, big), layFile("queryplan/a", "a")}, {limitFileSize(200), save},
             {"File Write Error! | File too large"}, {}, {"a"},
-            {{kStart, kStartPlan},
-             { "a",
-               "a" }},
+            Files{{"a", "a"},
+                  { kStart,
+                    kStartPlan }},
             big);
         const Step readOnly{"read-only", [](Panel *, const QString &folder) {
                                 return QFile::setPermissions(folder,
                                                              QFile::ReadOwner | QFile::ExeOwner);
                             }};
         row("in a read-only engine folder the library is written in place", abc + Steps{readOnly},
-            {{"listView", " b "}, remove, save}, {}, {}, {"a", "c", kStart},
-            {{kStart, kStartPlan},
-             {"a", "a"},
-             { "c",
-               "c" }},
+            {selectRow(" b "), remove, save}, {}, {}, {"a", "c", kStart},
+            Files{{"a", "a"},
+                  {"c", "c"},
+                  { kStart,
+                    kStartPlan }},
             libraryWith({"a", "c", kStart}));
 #endif
     }
