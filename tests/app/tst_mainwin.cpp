@@ -18,7 +18,8 @@ namespace {
 
 // Sets a widget as an operator does: clicks a button, or checks it without
 // the click that tells the window when the value is "checked"; types into a
-// line edit; chooses the combo box item or selects the list row of that text.
+// line edit; chooses the combo box item or selects the list row of that text
+// (an empty text chooses no item, as when the combo box is emptied).
 bool set(QObject *widget, const QString &value)
 {
     auto *combo = qobject_cast<QComboBox *>(widget);
@@ -31,8 +32,8 @@ bool set(QObject *widget, const QString &value)
         button->setChecked(true);
     else if (auto *field = qobject_cast<QLineEdit *>(widget))
         field->setText(value);
-    else if (combo && combo->findText(value) >= 0)
-        combo->setCurrentText(value);
+    else if (combo && (value.isEmpty() || combo->findText(value) >= 0))
+        combo->setCurrentIndex(combo->findText(value));
     else if (row >= 0)
         list->setCurrentIndex(rows->index(row));
     else
@@ -206,6 +207,7 @@ private slots:
 
         // Templates that cannot be filled in
         const QString missing = "File Missing | cannot locate installed file";
+        refused("no data source chosen finds no template", {}, {choose(""), save}, missing + ".");
         const QString reading = "File Reading Error | ";
         const QString in = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
         refused("a missing template is reported as missing", {removed(kTemplate)}, {save},
