@@ -13,6 +13,17 @@ run with a current directory beside the engines' folders.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
+# Strips an installed file in a stripped install (cpack, or --strip), with
+# the strip options given.
+function(panel_strip_installed file)
+    if(CMAKE_STRIP)
+        install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" ${ARGN} \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${file}\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()")
+    endif()
+endfunction()
+
 if(WIN32)
     set(folder stream_panel)
     install(TARGETS stream_panel RUNTIME DESTINATION ${folder})
@@ -31,6 +42,7 @@ if(WIN32)
         execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
             OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
         install(FILES ${path} DESTINATION ${folder})
+        panel_strip_installed(${folder}/${dll}) # Debian ships them with their symbols
     endforeach()
 
     set(CPACK_GENERATOR ZIP NSIS)
@@ -61,13 +73,8 @@ installed beside them, in its own folder stream_panel.\"")
 else()
     install(TARGETS stream_panel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     # A stripped install also drops the sections that Debian's dh_strip removes.
-    if(CMAKE_STRIP)
-        install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-            execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:stream_panel>\"
-                COMMAND_ERROR_IS_FATAL ANY)
-        endif()")
-    endif()
+    panel_strip_installed(${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:stream_panel>
+        --remove-section=.comment --remove-section=.note)
 
     # The changelog's latest entry must be this version.
     file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog changelog_head LIMIT_COUNT 1)

@@ -32,6 +32,8 @@ workspace="${1:-${STREAM_PANEL_DEMO:-$HOME/stream-panel-demo}}"
 build="$root/build/$preset"
 cmake --preset "$preset" > /dev/null
 cmake --build --preset "$preset" --target stream_panel standin_engine panel_paths
+# A program's path in the build (Windows builds keep them all in its root).
+built() { find "$build" -maxdepth 3 -name "$1$exe" -type f -print -quit; }
 
 mkdir -p "$workspace/stream_panel"
 workspace="$(cd "$workspace" && pwd)"
@@ -46,17 +48,17 @@ while read -r kind path; do
         plans) plans="$panel/$path" ;;
         library) library="$panel/$path" ;;
     esac
-done < <("${run[@]}" "$build/tools/panel_paths/panel_paths$exe" | tr -d '\r')
+done < <("${run[@]}" "$(built panel_paths)" | tr -d '\r')
 
 mkdir -p "$templates" "$plans"
-install -m 755 "$build/stream_panel$exe" "$panel/stream_panel$exe"
+install -m 755 "$(built stream_panel)" "$panel/stream_panel$exe"
 for template in "$demo/template/"*; do
     [ -e "$templates/$(basename "$template")" ] || cp "$template" "$templates/"
 done
 [ -e "$library" ] || cp "$demo/demo.qe_config" "$library"
 for target in "${engines[@]}"; do
     mkdir -p "$(dirname "$target")"
-    [ -e "$target" ] || install -m 755 "$build/tools/standin_engine/standin_engine$exe" "$target"
+    [ -e "$target" ] || install -m 755 "$(built standin_engine)" "$target"
 done
 echo "demo workspace: $workspace (the panel runs in stream_panel/; engines log to engine.log)"
 
@@ -76,7 +78,9 @@ headless()
         sleep 0.3
     done
     sleep 2 # let the first paint finish
-    import -window "${window:-root}" "$SHOT"
+    # The whole screen, less its empty border: Wine's own X window holds
+    # only the client area.
+    import -window root -trim +repage "$SHOT"
     echo "screenshot of the panel: $SHOT"
     if [ "$SECONDS_LEFT" -gt 0 ]; then
         echo "the panel ends in $SECONDS_LEFT seconds (DEMO_SECONDS=0 keeps it running)"
@@ -85,5 +89,5 @@ headless()
     fi
     wait "$panel" || true
 }
-SHOT="$workspace/$shot" SECONDS_LEFT="${DEMO_SECONDS:-10}" xvfb-run -a -s "-screen 0 800x700x24" \
+SHOT="$workspace/$shot" SECONDS_LEFT="${DEMO_SECONDS:-10}" xvfb-run -a -s "-screen 0 1000x800x24" \
     bash -c "$(declare -f headless); headless \"\$@\"" _ "${run[@]}" "./stream_panel$exe" "${options[@]}"

@@ -22,4 +22,14 @@ export QT_QPA_FONTDIR="${QT_QPA_FONTDIR:-/usr/share/fonts/truetype/dejavu}"
 while IFS='=' read -r name _; do
     export "WINE$name=${!name}"
 done < <(env | grep -E '^QT_[A-Z_]+=')
-exec wine "$program" "$@"
+# A QtTest program's "-o FILE,txt" log is shown once it ends, since under
+# Wine its plain output would otherwise reach only the debugger.
+log=""
+for argument in "$@"; do
+    [ "${previous:-}" = -o ] && log="${argument%,*}"
+    previous="$argument"
+done
+status=0
+wine "$program" "$@" || status=$?
+[ -z "$log" ] || cat "$log"
+exit "$status"
