@@ -55,14 +55,16 @@ if(WIN32)
     set(CPACK_NSIS_DISPLAY_NAME "Stream panel")
     set(CPACK_NSIS_PACKAGE_NAME "Stream panel")
     set(CPACK_NSIS_DEFINES "Target amd64-unicode
-!define MUI_DIRECTORYPAGE_TEXT_TOP \"Choose the folder that holds the engines' folders \
+!define MUI_DIRECTORYPAGE_TEXT_TOP `Choose the folder that holds the engines' folders \
 (torvik_stream_gen_engine, plotmir_qt_stream, torvik_stream_query_engine). The panel is \
-installed beside them, in its own folder stream_panel.\"")
+installed beside them, in its own folder stream_panel.`")
     set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/app/icons/stream_panel.ico)
     set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/icons/stream_panel.ico)
     set(CPACK_NSIS_INSTALLED_ICON_NAME "${folder}\\\\stream_panel.exe")
-    # The uninstaller goes into the panel's folder, not among the engines'.
+    # The uninstaller goes into the panel's folder, not among the engines';
+    # it starts with that folder as its own, so it steps up one first.
     set(CPACK_NSIS_UNINSTALL_NAME "${folder}\\\\Uninstall")
+    set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "GetFullPathName $INSTDIR '$INSTDIR\\\\..'")
     # The shortcut starts the panel in its own folder, beside the engines.
     set(CPACK_NSIS_CREATE_ICONS_EXTRA "SetOutPath '$INSTDIR\\\\${folder}'
   CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Stream panel.lnk' '$INSTDIR\\\\${folder}\\\\stream_panel.exe'")
