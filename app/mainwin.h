@@ -57,6 +57,8 @@ private:
 
     // Library (library)
     void loadLibrary();
+    // Before a plan file is written: whether the library takes its name.
+    bool libraryTakesPlan();
     void registerPlan();
     // A registration shows its failure in a box; a removal only logs it.
     bool writeLibraryFile(bool showFailure);
@@ -69,6 +71,10 @@ private:
     std::unique_ptr<QFile> configFile;
     std::unique_ptr<QFile> planFile;
     QByteArray configText;
+    // The bytes last read from or written to the library file. configText
+    // runs ahead of them after a failed write, so it cannot tell whether
+    // anything else has written the file since.
+    QByteArray libraryOnDisk;
     QByteArray planText;
     std::unique_ptr<QStringListModel> planModel; // null while no library is loaded
     int countStart = -1;

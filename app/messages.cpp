@@ -61,6 +61,13 @@ QString libraryTooLargeText()
         + Files::maxFileSizeText() + u'.';
 }
 
+QString libraryWouldGrowText()
+{
+    return QStringLiteral("The library configuration file would grow past ")
+        + Files::maxFileSizeText()
+        + QStringLiteral(", which the panel cannot read. Remove plans first.");
+}
+
 QString layoutProblemText(LibraryText::LayoutProblem problem)
 {
     using Problem = LibraryText::LayoutProblem;
@@ -77,6 +84,10 @@ QString layoutProblemText(LibraryText::LayoutProblem problem)
         return QStringLiteral("The lines of the library configuration file from "
                               "NumberOfQueriesInLibrary on must end in a carriage return and a "
                               "line feed; some end in a line feed alone.");
+    case Problem::BareCarriageReturn:
+        return QStringLiteral("The lines of the library configuration file from "
+                              "NumberOfQueriesInLibrary on must end in a carriage return and a "
+                              "line feed; some end in a carriage return alone.");
     }
     Q_UNREACHABLE();
     return {};

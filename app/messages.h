@@ -55,6 +55,16 @@ inline const QString libraryNotLoadedText =
 inline const QString libraryNotRegularText =
     QStringLiteral("The library configuration file is not a regular file.");
 QString libraryTooLargeText();
+// Save and Remove write nothing over a library that changed since the panel
+// last read or wrote it.
+inline const QString libraryChangedText =
+    QStringLiteral("The library configuration file was changed outside the panel after the "
+                   "panel read it, so the panel does not overwrite it. Restart the panel to see "
+                   "the change.");
+// Save of a name the library lists already, under the plan file's title.
+inline const QString nameListedText =
+    QStringLiteral("The library already lists a plan of this name.");
+QString libraryWouldGrowText();
 QString layoutProblemText(LibraryText::LayoutProblem problem);
 
 // Engine launch

@@ -145,6 +145,8 @@ bool MainWin::writeQueryPlan()
         ErrorBox::show(Msg::fileExistsTitle, Msg::fileExistsText);
         return false;
     }
+    if (!libraryTakesPlan())
+        return false;
     // NewOnly creates the file only if nothing is there, in the same step, so
     // that nothing is ever overwritten and no symbolic link is followed.
     if (!planFile->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {

@@ -18,12 +18,44 @@ bool hasBareLineFeed(const QByteArray &text, int from)
     return false;
 }
 
+bool hasBareCarriageReturn(const QByteArray &text, int from)
+{
+    for (int i = text.indexOf('\r', from); i != -1; i = text.indexOf('\r', i + 1)) {
+        if (i + 1 == text.size() || text.at(i + 1) != '\n')
+            return true;
+    }
+    return false;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The first key that stands as the first word of its line, after any blanks;
+// the key inside a longer word or later on a line is part of the preamble.
+int findKey(const QByteArray &text)
+{
+    for (int key = text.indexOf(countKey); key != -1; key = text.indexOf(countKey, key + 1)) {
+        int lineStart = key;
+        while (lineStart > 0 && isBlank(text.at(lineStart - 1)))
+            --lineStart;
+        const int after = key + int(countKey.size());
+        const bool firstWord = lineStart == 0 || text.at(lineStart - 1) == '\n';
+        if (firstWord
+            && (after == text.size() || isBlank(text.at(after))
+                || QByteArrayView("=\r\n").contains(text.at(after))))
+            return key;
+    }
+    return -1;
+}
+
 } // namespace
 
 Library parse(const QByteArray &text)
 {
     Library library;
-    const int key = text.indexOf(countKey);
+    const int key = findKey(text);
     if (key < 0) {
         library.problem = LayoutProblem::NoKey;
         return library;
@@ -41,14 +73,23 @@ Library parse(const QByteArray &text)
         library.problem = LayoutProblem::BareLineFeed;
         return library;
     }
+    // A "\r" alone ends no line either: the names after it would be lost.
+    if (hasBareCarriageReturn(text, key)) {
+        library.problem = LayoutProblem::BareCarriageReturn;
+        return library;
+    }
 
     library.countStart = separator + 1;
     library.countEnd = text.indexOf(lineEnd, key);
     const int countLength = library.countEnd == -1 ? -1 : library.countEnd - library.countStart;
     library.count = text.mid(library.countStart, countLength).toInt(nullptr, 10);
-    if (library.countEnd != -1) {
-        library.names = QString::fromLatin1(text.mid(library.countEnd + lineEnd.size()))
-                            .split(QString::fromLatin1(lineEnd), Qt::KeepEmptyParts);
+    // A line end that closes the file ends the line before it and adds no name.
+    if (library.countEnd != -1 && library.countEnd + lineEnd.size() != text.size()) {
+        QByteArray rest = text.mid(library.countEnd + lineEnd.size());
+        if (rest.endsWith(lineEnd))
+            rest.chop(lineEnd.size());
+        library.names =
+            QString::fromLatin1(rest).split(QString::fromLatin1(lineEnd), Qt::KeepEmptyParts);
     }
     return library;
 }

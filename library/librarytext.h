@@ -2,8 +2,10 @@
 // The library configuration file's text: parsing and rebuilding.
 //
 // The file is a preamble, the key, "=", the plan count, and then one plan
-// name after each "\r\n", with nothing after the last name. Only the count
-// and the names are ever rewritten; every byte in front of the count is kept.
+// name after each "\r\n". The key is the first word of its line; a line end
+// that closes the file adds no name, and the panel writes none after the last
+// name. Only the count and the names are ever rewritten; every byte in front
+// of the count is kept.
 
 #include <QByteArray>
 #include <QString>
@@ -17,9 +19,10 @@ inline const QByteArray countKey = QByteArrayLiteral("NumberOfQueriesInLibrary")
 // dropping the names.
 enum class LayoutProblem {
     None,
-    NoKey,        // the key is nowhere in the text
-    NoSeparator,  // no "=" on the key's line
-    BareLineFeed, // a line from the key on ends in "\n" without "\r"
+    NoKey,              // no line begins with the key as its first word
+    NoSeparator,        // no "=" on the key's line
+    BareLineFeed,       // a line from the key on ends in "\n" without "\r"
+    BareCarriageReturn, // a "\r" from the key on has no "\n" after it
 };
 
 struct Library

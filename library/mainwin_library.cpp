@@ -6,6 +6,7 @@
 #include "app/errorbox.h"
 #include "app/messages.h"
 #include "composer/planname.h"
+#include "library/libraryfile.h"
 #include "library/librarytext.h"
 #include "library/planlistdelegate.h"
 #include "ui_mainwin.h"
@@ -42,6 +43,16 @@ std::optional<QString> readProblem(const Files::FileRead &read)
     return std::nullopt;
 }
 
+// Whether the library file changed since the panel last read or wrote it;
+// then it is not overwritten, and the box says why.
+bool refusedAsChanged(const QString &path, const QByteArray &onDisk)
+{
+    if (!LibraryFile::changedOutside(path, onDisk))
+        return false;
+    ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryChangedText);
+    return true;
+}
+
 } // namespace
 
 // A failed load leaves planModel null; nothing below then touches the file,
@@ -65,6 +76,7 @@ void MainWin::loadLibrary()
     }
 
     configText = read.bytes;
+    libraryOnDisk = read.bytes;
     countStart = library.countStart;
     countEnd = library.countEnd;
     planCount = library.count;
@@ -85,6 +97,26 @@ void MainWin::loadLibrary()
     // laid out twice.
     ui->listView->setItemDelegate(new PlanListDelegate(ui->listView));
     repaint();
+}
+
+// Each refusal comes before the plan file is written, so that none is left
+// behind unlisted.
+bool MainWin::libraryTakesPlan()
+{
+    // Two rows of one file would lose it to the other at the first Remove.
+    if (LibraryFile::lists(planNames, planName)) {
+        ErrorBox::show(Msg::fileExistsTitle, Msg::nameListedText);
+        return false;
+    }
+    if (refusedAsChanged(configFile->fileName(), libraryOnDisk))
+        return false;
+    // A larger library would be refused at the next start.
+    if (LibraryText::rebuild(configText, countStart, planNames + QStringList{planName}).size()
+        > Files::maxFileSize) {
+        ErrorBox::show(Msg::libraryWriteErrorTitle, Msg::libraryWouldGrowText());
+        return false;
+    }
+    return true;
 }
 
 // Save writes no plan while no library is loaded, so none reaches here.
@@ -110,6 +142,19 @@ bool MainWin::writeLibraryFile(bool showFailure)
         error = Files::systemErrorText(ENOENT);
     } else if (!info.isFile()) {
         error = Msg::libraryNotRegularText;
+    } else if (!LibraryFile::replaceKeepsIdentity(info.filePath())) {
+        // A new file would lose the owner, group, special bits or links that
+        // let the engines read the library: the file itself is rewritten.
+        QFile out(info.filePath());
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            error = out.errorString();
+        } else if (const auto failed = Files::writeAll(out, configText)) {
+            title = Msg::libraryWriteErrorTitle;
+            error = *failed;
+        } else {
+            libraryOnDisk = configText;
+            return true;
+        }
     } else {
         // Written beside and renamed over the old file, so that a failure
         // leaves the old file whole. Where the folder takes no new file but
@@ -126,11 +171,19 @@ bool MainWin::writeLibraryFile(bool showFailure)
                 error = *failed;
                 out.cancelWriting();
             } else if (out.commit()) {
+                libraryOnDisk = configText;
                 return true;
             } else {
                 error = out.errorString();
             }
         }
+    }
+    // A write in place that broke off left part of the panel's own bytes,
+    // which the next write must not take for another writer's.
+    if (title == Msg::libraryWriteErrorTitle) {
+        const Files::FileRead left = Files::readRegularFile(info.filePath());
+        if (left.status == Files::ReadStatus::Ok)
+            libraryOnDisk = left.bytes;
     }
     if (showFailure)
         ErrorBox::show(title, error);
@@ -147,6 +200,8 @@ void MainWin::onRemove()
     // common; without a row there is nothing to remove.
     const QModelIndexList selected = ui->listView->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
+        return;
+    if (refusedAsChanged(configFile->fileName(), libraryOnDisk))
         return;
     const QString name = planNames.takeAt(selected.first().row());
     planModel->setStringList(planNames);
@@ -166,6 +221,11 @@ void MainWin::onRemove()
         qWarning().noquote() << "not a plan file name, nothing deleted:" << name;
         return;
     }
+    // Another row naming the same file keeps it.
+    if (LibraryFile::lists(planNames, fileName))
+        return;
     planFile = std::make_unique<QFile>(Paths::planFolder() + fileName);
-    planFile->remove();
+    if (!planFile->remove() && planFile->exists())
+        qWarning().noquote() << "cannot delete the plan file" << planFile->fileName() << "-"
+                             << planFile->errorString();
 }

@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray text(reinterpret_cast<const char *>(data), int(size));
     LibraryText::Library loaded = LibraryText::parse(text);
-    const QString added = QString::fromLatin1(text.left(8)).remove('\n');
+    // A name as Save registers one: not blank, and with no line end in it.
+    const QString added = u'p' + QString::fromLatin1(text.left(8)).remove('\n').remove('\r');
     if (loaded.problem != LibraryText::LayoutProblem::None)
         return 0;
     const QByteArray written = LibraryText::rebuild(text, loaded.countStart, loaded.names << added);

@@ -1,6 +1,7 @@
 // The library file's text, loaded and written back with one name added: the
 // bytes before the count stay, the count is the number of names, the names
-// are trimmed, and what was written reads back as written. The layouts it
+// are trimmed, and what was written reads back as written. The key is the
+// first word of its line. The layouts it
 // refuses are checked with their boxes in the window test.
 
 #include "library/librarytext.h"
@@ -29,9 +30,11 @@ private slots:
         row("blanks around a count that is no number", "  = x \r\nplanA", 0, {"planA"},
             "  =2\r\nplanA\r\nnew");
         row("a count that ends the file", "=10", 10, {}, "=1\r\nnew");
-        row("a line end after the count", "=0\r\n", 0, {""}, "=2\r\n\r\nnew");
-        row("blank, empty and Latin-1 names", "=3\r\n a b \r\n\r\ncaf\xe9\r\n", 3,
-            {" a b ", "", "caf\u00e9", ""}, "=5\r\na b\r\n\r\ncaf\xe9\r\n\r\nnew");
+        row("a line end that closes the file after the count adds no name", "=0\r\n", 0, {},
+            "=1\r\nnew");
+        row("blank, empty and Latin-1 names, the last closed by a line end",
+            "=3\r\n a b \r\n\r\ncaf\xe9\r\n", 3, {" a b ", "", "caf\u00e9"},
+            "=4\r\na b\r\n\r\ncaf\xe9\r\nnew");
         row("a name that holds the key", "=1\r\nNumberOfQueriesInLibrary=5", 1,
             {"NumberOfQueriesInLibrary=5"}, "=2\r\nNumberOfQueriesInLibrary=5\r\nnew");
     }
@@ -50,6 +53,45 @@ private slots:
         const LibraryText::Library again = LibraryText::parse(written);
         QVERIFY(again.countMatchesNames());
         QCOMPARE(LibraryText::rebuild(written, again.countStart, again.names), written);
+    }
+
+    // Where the key's line is, told by the rewritten text; empty when refused.
+    void keyLine_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<QByteArray>("rewritten"); // with "new" added
+        const int none = int(LibraryText::LayoutProblem::None);
+        QTest::newRow("a longer word that holds the key is preamble")
+            << QByteArray("MaxNumberOfQueriesInLibrary=50\r\nNumberOfQueriesInLibrary=1\r\na")
+            << none
+            << QByteArray(
+                   "MaxNumberOfQueriesInLibrary=50\r\nNumberOfQueriesInLibrary=2\r\na\r\nnew");
+        QTest::newRow("a comment that names the key with a count is preamble")
+            << QByteArray("# NumberOfQueriesInLibrary=9\n \tNumberOfQueriesInLibrary=0") << none
+            << QByteArray("# NumberOfQueriesInLibrary=9\n \tNumberOfQueriesInLibrary=1\r\nnew");
+        QTest::newRow("a comment that names the key without = is preamble")
+            << QByteArray("# NumberOfQueriesInLibrary is kept\r\nNumberOfQueriesInLibrary\t= 0")
+            << none
+            << QByteArray(
+                   "# NumberOfQueriesInLibrary is kept\r\nNumberOfQueriesInLibrary\t=1\r\nnew");
+        QTest::newRow("the key inside a longer word is no key")
+            << QByteArray("NumberOfQueriesInLibraryX=1") << int(LibraryText::LayoutProblem::NoKey)
+            << QByteArray();
+        QTest::newRow("a carriage return alone after the key is refused")
+            << QByteArray("NumberOfQueriesInLibrary=2\ra\rb")
+            << int(LibraryText::LayoutProblem::BareCarriageReturn) << QByteArray();
+    }
+
+    void keyLine()
+    {
+        QFETCH(QByteArray, text);
+        LibraryText::Library library = LibraryText::parse(text);
+        QTEST(int(library.problem), "problem");
+        const QByteArray rewritten = library.problem == LibraryText::LayoutProblem::None
+            ? LibraryText::rebuild(text, library.countStart, library.names << "new")
+            : QByteArray();
+        QTEST(rewritten, "rewritten");
     }
 };
 
