@@ -8,6 +8,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
@@ -82,6 +83,12 @@ const auto layFile = [](const QString &path, const QByteArray &bytes) {
 const auto layFolder = [](const QString &path) {
     return lay(path, [](const QString &at) { return QDir().mkpath(at); });
 };
+
+// A look at the window or the folder mid-row: false when it does not hold.
+Step holds(const QString &what, const std::function<bool(Panel *, const QString &)> &check)
+{
+    return {"see " + what, check};
+}
 
 const QString kLibrary = "demo.qe_config";
 const QString kTemplate = "template/dim_3_no_sum.txt";
@@ -252,15 +259,26 @@ private slots:
                "The library configuration file has no NumberOfQueriesInLibrary line.");
         layout("a library without = on the key's line is refused", "NumberOfQueriesInLibrary\r\n=1",
                "The NumberOfQueriesInLibrary line of the library configuration file has no \"=\".");
+        const QString lineEnds = "The lines of the library configuration file from "
+                                 "NumberOfQueriesInLibrary on must end in a carriage return and a "
+                                 "line feed; some end in a ";
         layout("a library with a line feed alone is refused", "NumberOfQueriesInLibrary=2\r\na\nb",
-               "The lines of the library configuration file from NumberOfQueriesInLibrary on must "
-               "end in a carriage return and a line feed; some end in a line feed alone.");
+               lineEnds + "line feed alone.");
+        layout("a library with a carriage return alone is refused",
+               "NumberOfQueriesInLibrary=2\ra\rb", lineEnds + "carriage return alone.");
+        const QByteArray full = QByteArray((16 << 20) - 27, '#') + "\nNumberOfQueriesInLibrary=0";
+        row("a Save that would grow a library of 16 MiB past it is refused",
+            {layFile(kLibrary, full)}, {save},
+            {"File Write Error! | The library configuration file would grow past 16 MiB, which "
+             "the panel cannot read. Remove plans first."},
+            {}, {}, {}, full);
 
         // Removing, and the library changed behind the panel's back
         const Steps abc{layFile(kLibrary, libraryWith({"a", " b ", "c"})),
                         layFile("queryplan/a", "a"), layFile("queryplan/b", "b"),
                         layFile("queryplan/c", "c")};
         const Files ac{{"a", "a"}, {"c", "c"}};
+        const Files all{{"a", "a"}, {"b", "b"}, {"c", "c"}};
         row("Remove takes the selected row out and deletes its plan file by the trimmed name", abc,
             {selectRow(" b "), remove}, {}, {}, {"a", "c"}, ac, libraryWith({"a", "c"}));
         row("Remove without a selection changes nothing", abc, {remove}, {}, {}, {"a", " b ", "c"},
@@ -273,6 +291,23 @@ private slots:
         row("a hand-edited library keeps its preamble and gets its names trimmed and counted",
             {layFile(kLibrary, edited + " x \r\n a ")}, {save}, {}, {}, {" a ", kStart},
             andStart({}), edited + "2\r\na\r\n" + kStart.toLatin1());
+        const QString changed = library
+            + "The library configuration file was changed outside the panel after the "
+              "panel read it, so the panel does not overwrite it. Restart the panel to "
+              "see the change.";
+        const QByteArray other = "NumberOfQueriesInLibrary=1\r\nx";
+        row("a library changed since the start is not overwritten at Save, nor a plan written", {},
+            {layFile(kLibrary, other), save}, {changed}, {}, {}, {}, other);
+        row("a library changed since the start is not overwritten at Remove, nor a plan deleted",
+            abc, {selectRow("a"), layFile(kLibrary, other), remove}, {changed}, {},
+            {"a", " b ", "c"}, all, other);
+        row("Save refuses a name the library lists with blanks around it",
+            {layFile(kLibrary, libraryWith({" " + kStart}))}, {save},
+            {"File Exists | The library already lists a plan of this name."}, {}, {" " + kStart},
+            {}, libraryWith({" " + kStart}));
+        row("Remove keeps the plan file that another row names",
+            {layFile(kLibrary, libraryWith({"a", " a "})), layFile("queryplan/a", "a")},
+            {selectRow("a"), remove}, {}, {}, {" a "}, {{"a", "a"}}, libraryWith({"a"}));
         row("a library gone behind the panel's back keeps the plan file at Remove", abc,
             {selectRow("a"), removed(kLibrary), remove}, {}, {}, {" b ", "c"},
             {{"a", "a"}, {"b", "b"}, {"c", "c"}}, "");
@@ -304,6 +339,37 @@ private slots:
         row("in a read-only engine folder the library is written in place", abc + Steps{readOnly},
             {selectRow(" b "), remove, save}, {}, {}, {"a", "c", kStart}, andStart(ac),
             libraryWith({"a", "c", kStart}));
+        const Step readOnlyPlans{"read-only plans", [](Panel *, const QString &folder) {
+                                     return QFile::setPermissions(
+                                         folder + "queryplan", QFile::ReadOwner | QFile::ExeOwner);
+                                 }};
+        const QString undeleted = "cannot delete the plan file "
+                                  "../torvik_stream_query_engine/queryplan/a - Permission denied";
+        const auto warned = [=](Panel *p, const QString &) { return p->debug.contains(undeleted); };
+        row("a plan file Remove cannot delete is named in a warning with the reason",
+            abc + Steps{readOnlyPlans}, {selectRow("a"), remove, holds(undeleted, warned)}, {}, {},
+            {" b ", "c"}, all, libraryWith({"b", "c"}));
+        const auto hardLink = [](const QString &at) {
+            const QString library = QFileInfo(at).path() + "/demo.qe_config";
+            return link(QFile::encodeName(library), QFile::encodeName(at)) == 0;
+        };
+        const auto linkFollows = [](Panel *, const QString &folder) {
+            return readBytes(folder + "link") == readBytes(folder + kLibrary);
+        };
+        row("a hard-linked library keeps its link", {lay("link", hardLink)},
+            {save, holds("link", linkFollows)}, {}, {}, {kStart}, andStart({}),
+            libraryWith({kStart}));
+        // Sets the library's mode, or sees that it has it.
+        const auto mode = [](mode_t bits, bool set) {
+            return holds("mode", [=](Panel *, const QString &folder) {
+                const QByteArray path = QFile::encodeName(folder + kLibrary);
+                struct stat file;
+                return set ? chmod(path, bits) == 0
+                           : stat(path, &file) == 0 && (file.st_mode & 07777) == bits;
+            });
+        };
+        row("a library keeps its set-group-id bit", {mode(02640, true)}, {save, mode(02640, false)},
+            {}, {}, {kStart}, andStart({}), libraryWith({kStart}));
 #endif
     }
 

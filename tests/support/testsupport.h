@@ -49,9 +49,11 @@ struct TestWorkspace
     ~TestWorkspace()
     {
         QDir::setCurrent(previous);
-        // A test may have left the folder read-only; its files must go.
-        QFile::setPermissions(path("torvik_stream_query_engine"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // A test may have left a folder read-only; its files must go.
+        for (const char *folder :
+             {"torvik_stream_query_engine", "torvik_stream_query_engine/queryplan"})
+            QFile::setPermissions(path(folder),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     QString path(const QString &relative) const { return dir.filePath(relative); }
 
