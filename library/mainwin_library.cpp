@@ -179,7 +179,8 @@ bool MainWin::writeLibraryFile(bool showFailure)
         }
     }
     // A write in place that broke off left part of the panel's own bytes,
-    // which the next write must not take for another writer's.
+    // which the next write must not take for another writer's; a replacement
+    // that failed left the file as it was.
     if (title == Msg::libraryWriteErrorTitle) {
         const Files::FileRead left = Files::readRegularFile(info.filePath());
         if (left.status == Files::ReadStatus::Ok)

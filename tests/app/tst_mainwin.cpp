@@ -359,6 +359,16 @@ private slots:
         row("a hard-linked library keeps its link", {lay("link", hardLink)},
             {save, holds("link", linkFollows)}, {}, {}, {kStart}, andStart({}),
             libraryWith({kStart}));
+        row("a write in place cut short is the panel's own, which the next Save writes over",
+            {layFile(kLibrary, big), lay("link", hardLink)},
+            {limitFileSize(200), save, limitFileSize(RLIM_INFINITY), fill("lEditSaveFileName", "x"),
+             save},
+            {"File Write Error! | File too large"}, {}, {"a", kStart, "x"},
+            andStart(
+                {{ "x",
+                   kStartPlan }}),
+            QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=3\r\na\r\n" + kStart.toLatin1()
+                + "\r\nx");
         // Sets the library's mode, or sees that it has it.
         const auto mode = [](mode_t bits, bool set) {
             return holds("mode", [=](Panel *, const QString &folder) {
