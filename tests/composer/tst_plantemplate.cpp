@@ -44,6 +44,7 @@ private slots:
         row("a control character", "a\x1f", notPlain);
 #else
         row("control characters are ASCII", "a\x01z\x7f", {});
+        row("the first character past ASCII", "a\u0080", notPlain);
 #endif
     }
 
