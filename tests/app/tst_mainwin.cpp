@@ -17,54 +17,42 @@
 
 namespace {
 
-// Sets a widget as an operator does: clicks a button, or checks it without
-// the click that tells the window when the value is "checked"; types into a
-// line edit; chooses the combo box item or selects the list row of that text
-// (an empty text chooses no item, as when the combo box is emptied).
-bool set(QObject *widget, const QString &value)
-{
-    auto *combo = qobject_cast<QComboBox *>(widget);
-    auto *list = qobject_cast<QListView *>(widget);
-    const auto *rows = list ? qobject_cast<QStringListModel *>(list->model()) : nullptr;
-    const int row = rows ? int(rows->stringList().indexOf(value)) : -1;
-    if (auto *button = qobject_cast<QAbstractButton *>(widget); button && value.isNull())
-        button->click();
-    else if (button && value == "checked")
-        button->setChecked(true);
-    else if (auto *field = qobject_cast<QLineEdit *>(widget))
-        field->setText(value);
-    else if (combo && (value.isEmpty() || combo->findText(value) >= 0))
-        combo->setCurrentIndex(combo->findText(value));
-    else if (row >= 0)
-        list->setCurrentIndex(rows->index(row));
-    else
-        return false;
-    return true;
-}
-
-// One thing done to the window or to the query engine's folder; false when
-// it cannot be done, so that a row never passes by skipping a step.
+// One thing done to the window (none before it starts) or in the query
+// engine's folder; false when it cannot be done, so that a row never passes
+// by skipping a step.
 struct Step
 {
     QString what;
-    std::function<bool(Panel *, const QString &queryFolder)> run;
+    std::function<bool(Panel *, const QString &folder)> run;
 };
 using Steps = QList<Step>;
 using Files = QMap<QString, QByteArray>;
 
-// Sets the window's widget of that object name to the value.
-Step on(const char *widget, const QString &value = {})
+// Clicks the widget of that object name, or sets its property and sees the
+// value taken (a click the window hears; a value set without one).
+Step on(const char *name, const char *property = nullptr, const QVariant &value = {})
 {
-    return {widget + (' ' + value),
-            [=](Panel *p, const QString &) { return p && set(p->find(widget), value); }};
+    return {QString("%1 %2 %3").arg(name, property, value.toString()),
+            [=](Panel *p, const QString &) {
+                QObject *w = p ? p->find(name) : nullptr;
+                return w
+                    && (property ? w->setProperty(property, value) && w->property(property) == value
+                                 : QMetaObject::invokeMethod(w, "click"));
+            }};
 }
 
-const auto click = [](const char *button) { return on(button); };
-const auto fill = [](const char *field, const QString &text) { return on(field, text); };
-const auto choose = [](const QString &source) { return on("dataSourceComBox", source); };
-const auto selectRow = [](const QString &name) { return on("listView", name); };
-// Checked without the click that tells the window.
-const auto checkQuietly = [](const char *box) { return on(box, "checked"); };
+// Selects the list row of that text.
+Step pick(const QString &text)
+{
+    return {"pick " + text, [=](Panel *p, const QString &) {
+                auto *list = p ? p->find<QListView>() : nullptr;
+                const auto *rows = list ? qobject_cast<QStringListModel *>(list->model()) : nullptr;
+                const int row = rows ? int(rows->stringList().indexOf(text)) : -1;
+                if (row >= 0)
+                    list->setCurrentIndex(rows->index(row));
+                return row >= 0;
+            }};
+}
 
 // Lays the path in the query engine's folder anew: whatever was there goes,
 // and make, if given, puts the new thing there.
@@ -76,18 +64,9 @@ Step lay(const QString &path, const std::function<bool(const QString &)> &make =
             }};
 }
 
-const auto removed = [](const QString &path) { return lay(path); };
-const auto layFile = [](const QString &path, const QByteArray &bytes) {
-    return lay(path, [=](const QString &at) { return writeBytes(at, bytes); });
-};
-const auto layFolder = [](const QString &path) {
-    return lay(path, [](const QString &at) { return QDir().mkpath(at); });
-};
-
-// A look at the window or the folder mid-row: false when it does not hold.
-Step holds(const QString &what, const std::function<bool(Panel *, const QString &)> &check)
+Step file(const QString &path, const QByteArray &bytes)
 {
-    return {"see " + what, check};
+    return lay(path, [=](const QString &at) { return writeBytes(at, bytes); });
 }
 
 const QString kLibrary = "demo.qe_config";
@@ -102,6 +81,13 @@ QByteArray libraryWith(const QStringList &names)
         + (QStringList{""} + names).join("\r\n").toLatin1();
 }
 
+// The plan files given, and the start's plan saved beside them.
+Files andStart(Files plans)
+{
+    plans.insert(kStart, kStartPlan);
+    return plans;
+}
+
 void row(const char *tag, const Steps &before, const Steps &steps, const QStringList &boxes,
          const QStringList &words, const QStringList &listed, const Files &plans,
          const QByteArray &library)
@@ -109,8 +95,7 @@ void row(const char *tag, const Steps &before, const Steps &steps, const QString
     QTest::newRow(tag) << before << steps << boxes << words << listed << plans << library;
 }
 
-// The window refuses with one box; the library, the list and the plan folder
-// stay as the test workspace has them.
+// One box, and the library, the list and the plan folder as they were.
 void refused(const char *tag, const Steps &before, const Steps &steps, const QString &box)
 {
     row(tag, before, steps, {box}, {}, {}, {}, libraryWith({}));
@@ -125,13 +110,20 @@ void saved(const char *tag, const Steps &steps, const QStringList &words, const 
 
 #ifdef Q_OS_UNIX
 // Every file written from now until the row ends stops at that size.
-Step limitFileSize(rlim_t size)
+Step limit(rlim_t size)
 {
     return {"limit", [=](Panel *, const QString &) {
                 rlimit limit{};
                 getrlimit(RLIMIT_FSIZE, &limit);
                 limit.rlim_cur = size;
                 return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+            }};
+}
+
+Step readOnly(const QString &path)
+{
+    return {"read-only " + path, [=](Panel *, const QString &folder) {
+                return QFile::setPermissions(folder + path, QFile::ReadOwner | QFile::ExeOwner);
             }};
 }
 #endif
@@ -152,34 +144,33 @@ private slots:
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<Files>("plans");
         QTest::addColumn<QByteArray>("library");
-        const Step save = click("pbt_save");
-        const Step remove = click("pbt_remove");
-        // The plan files given, and the start's plan saved beside them.
-        const auto andStart = [](Files plans) {
-            plans.insert(kStart, kStartPlan);
-            return plans;
+        const Step save = on("pbt_save"), remove = on("pbt_remove");
+        const auto type = [](const char *field, const QString &t) { return on(field, "text", t); };
+        const auto name = [](const QString &t) { return on("lEditSaveFileName", "text", t); };
+        const auto source = [](const QString &t) {
+            return on("dataSourceComBox", "currentText", t);
         };
+        const auto mkdir = [](const QString &at) { return QDir().mkpath(at); };
 
         saved("the start state saves the ORCL plan", {save}, {}, kStart, kStartPlan);
         saved("Traffic with evolution and summarization fills the sum template",
-              {choose("Traffic"), click("cbox_sum"), click("rbt_evo"), save}, {"traffic "},
+              {source("Traffic"), on("cbox_sum"), on("rbt_evo"), save}, {"traffic "},
               "Traffic_Evo_with_Sum.txt", "dim_3_sum\r\nRealTraffic 20 1 1000 100 0.02 10");
         saved("ORCL and No Evolution chosen again give the start's plan",
-              {choose("Earthquake"), click("rbt_evo"), choose("ORCL"), click("rbt_noEvo"), save},
+              {source("Earthquake"), on("rbt_evo"), source("ORCL"), on("rbt_noEvo"), save},
               {"earthquake ", "ORCL "}, kStart, kStartPlan);
         const QByteArray sumPlan = "dim_3_sum\r\ndata/ORCL.txt 1 0 1000 100 0.02 10";
         saved("a changed option replaces a typed name with the suggested one",
-              {fill("lEditSaveFileName", "x"), click("cbox_sum"), save}, {},
-              "ORCL_no_Evo_with_Sum.txt", sumPlan);
+              {name("x"), on("cbox_sum"), save}, {}, "ORCL_no_Evo_with_Sum.txt", sumPlan);
         saved("summarization checked without a click chooses the template but not the name",
-              {checkQuietly("cbox_sum"), save}, {}, kStart, sumPlan);
+              {on("cbox_sum", "checked", true), save}, {}, kStart, sumPlan);
         const QString quake = "Earthquake_no_Evo_no_Sum.txt";
         row("Earthquake fills only the first of a repeated placeholder with the typed parameters",
-            {layFile("template/dim_4_no_sum.txt",
-                     "??SourceName??SchemaId??outputmode??windowSize??windowSize??slideSize"
-                     "??rangeThreshold??countThreshold")},
-            {choose("Earthquake"), fill("editWindowSize", "2"), fill("editSlideSize", "1"),
-             fill("editRangeThres", "0"), fill("editCountThres", "1"), save},
+            {file("template/dim_4_no_sum.txt",
+                  "??SourceName??SchemaId??outputmode??windowSize??windowSize??slideSize"
+                  "??rangeThreshold??countThreshold")},
+            {source("Earthquake"), type("editWindowSize", "2"), type("editSlideSize", "1"),
+             type("editRangeThres", "0"), type("editCountThres", "1"), save},
             {}, {"earthquake "}, {quake}, {{quake, "RealEarthquake2302??windowSize101"}},
             libraryWith({quake}));
         const QString exists = "File Exists | File already exists";
@@ -187,73 +178,71 @@ private slots:
             {exists}, {}, {kStart}, andStart({}), libraryWith({kStart}));
 
         // Names and parameters refused
-        refused("an empty name is refused as an existing file", {},
-                {fill("lEditSaveFileName", ""), save}, exists);
-        refused("a name with a blank is refused", {}, {fill("lEditSaveFileName", "my plan"), save},
+        refused("an empty name is refused as an existing file", {}, {name(""), save}, exists);
+        refused("a name with a blank is refused", {}, {name("my plan"), save},
                 "File Naming Error! | Please remove special characters !@#$%^&* and white spaces!");
         const QString notPlain = "File Naming Error! | Please use a plain file name: no / or \\ ";
 #ifdef Q_OS_WIN
-        refused("a name with a question mark is refused as not plain", {},
-                {fill("lEditSaveFileName", "a?b"), save},
+        refused("a name with a question mark is refused as not plain", {}, {name("a?b"), save},
                 notPlain + "and only Latin-1 characters!");
 #else
-        refused("a name beyond ASCII is refused as not plain", {},
-                {fill("lEditSaveFileName", "caf\u00e9"), save},
+        refused("a name beyond ASCII is refused as not plain", {}, {name("caf\u00e9"), save},
                 notPlain + "and only ASCII characters!");
 #endif
-        const QString parameter = "Parameter Setting Error | ";
-        refused("a window size that is no number is refused", {},
-                {fill("editWindowSize", "abc"), save}, parameter + "Only numbers are allowed");
-        refused("a slide size equal to the window size is refused", {},
-                {fill("editSlideSize", "1000"), save},
-                parameter + "Slide size must be smaller than window size");
-        refused("a slide size of 0 is refused", {}, {fill("editSlideSize", "0"), save},
-                parameter + "window and slide size must be positive numbers");
-        refused("a range threshold above 1 is refused", {}, {fill("editRangeThres", "1.5"), save},
-                parameter + "Range can only be numbers between [0,1]");
-        refused("a count threshold equal to the window size is refused", {},
-                {fill("editCountThres", "1000"), save},
-                parameter + "Count must be smaller than window size");
-        refused("a count threshold of 0 is refused", {}, {fill("editCountThres", "0"), save},
-                parameter + "Count must be a positive number");
+        const auto parameter = [&](const char *tag, const char *field, const char *value,
+                                   const QString &why) {
+            refused(tag, {}, {type(field, value), save}, "Parameter Setting Error | " + why);
+        };
+        parameter("a window size that is no number is refused", "editWindowSize", "abc",
+                  "Only numbers are allowed");
+        parameter("a slide size equal to the window size is refused", "editSlideSize", "1000",
+                  "Slide size must be smaller than window size");
+        parameter("a slide size of 0 is refused", "editSlideSize", "0",
+                  "window and slide size must be positive numbers");
+        parameter("a range threshold above 1 is refused", "editRangeThres", "1.5",
+                  "Range can only be numbers between [0,1]");
+        parameter("a count threshold equal to the window size is refused", "editCountThres", "1000",
+                  "Count must be smaller than window size");
+        parameter("a count threshold of 0 is refused", "editCountThres", "0",
+                  "Count must be a positive number");
 
         // Templates that cannot be filled in
         const QString missing = "File Missing | cannot locate installed file";
-        refused("no data source chosen finds no template", {}, {choose(""), save}, missing + ".");
+        refused("no data source chosen finds no template", {},
+                {on("dataSourceComBox", "currentIndex", -1), save}, missing + ".");
         const QString reading = "File Reading Error | ";
         const QString in = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
-        refused("a missing template is reported as missing", {removed(kTemplate)}, {save},
+        refused("a missing template is reported as missing", {lay(kTemplate)}, {save},
                 missing + ".");
         refused("a template that is a folder is reported as not a regular file",
-                {layFolder(kTemplate)}, {save}, missing + ":\r\nnot a regular file");
+                {lay(kTemplate, mkdir)}, {save}, missing + ":\r\nnot a regular file");
         refused("a template without every placeholder names the first it lacks",
-                {layFile(kTemplate, "??SourceName ??SchemaId ??outputmode")}, {save},
+                {file(kTemplate, "??SourceName ??SchemaId ??outputmode")}, {save},
                 reading + "The " + in + " lacks the placeholder ??windowSize.");
         refused("a value that joins the text beside it into a placeholder refuses the template",
-                {layFile(kTemplate,
-                         "??SchemaI??SourceName??SchemaId??outputmode??windowSize"
-                         "??slideSize??rangeThreshold??countThreshold")},
+                {file(kTemplate,
+                      "??SchemaI??SourceName??SchemaId??outputmode??windowSize"
+                      "??slideSize??rangeThreshold??countThreshold")},
                 {save},
                 reading + "In the " + in
                     + " a filled-in value joins the text beside it into another ??SchemaId, so "
                       "the template cannot be filled in safely.");
-        refused("a template of 16 MiB is read", {layFile(kTemplate, QByteArray(16 << 20, '\0'))},
+        refused("a template of 16 MiB is read", {file(kTemplate, QByteArray(16 << 20, '\0'))},
                 {save}, reading + "The " + in + " lacks the placeholder ??SourceName.");
         refused("a template over 16 MiB is refused as too large",
-                {layFile(kTemplate, QByteArray((16 << 20) + 1, '\0'))}, {save},
+                {file(kTemplate, QByteArray((16 << 20) + 1, '\0'))}, {save},
                 reading + "The plan template is larger than 16 MiB and cannot be a plan template.");
 
         // Libraries refused at start: Remove does nothing, Save writes nothing
         const QString library = "File Open Error! | ";
-        row("a missing library is reported and no plan is saved", {removed(kLibrary)},
-            {remove, save},
+        row("a missing library is reported and no plan is saved", {lay(kLibrary)}, {remove, save},
             {library + "No such file or directory",
              library
                  + "The library configuration file could not be read when the panel started, "
                    "so no plan can be registered. Fix the file and restart the panel."},
             {}, {}, {}, "");
         const auto layout = [&](const char *tag, const QByteArray &bytes, const QString &why) {
-            row(tag, {layFile(kLibrary, bytes)}, {}, {library + why}, {}, {}, {}, bytes);
+            row(tag, {file(kLibrary, bytes)}, {}, {library + why}, {}, {}, {}, bytes);
         };
         layout("a library without the count's key is refused", "NumberOfQueries=1",
                "The library configuration file has no NumberOfQueriesInLibrary line.");
@@ -267,116 +256,106 @@ private slots:
         layout("a library with a carriage return alone is refused",
                "NumberOfQueriesInLibrary=2\ra\rb", lineEnds + "carriage return alone.");
         const QByteArray full = QByteArray((16 << 20) - 27, '#') + "\nNumberOfQueriesInLibrary=0";
-        row("a Save that would grow a library of 16 MiB past it is refused",
-            {layFile(kLibrary, full)}, {save},
+        row("a Save that would grow a library of 16 MiB past it is refused", {file(kLibrary, full)},
+            {save},
             {"File Write Error! | The library configuration file would grow past 16 MiB, which "
              "the panel cannot read. Remove plans first."},
             {}, {}, {}, full);
 
         // Removing, and the library changed behind the panel's back
-        const Steps abc{layFile(kLibrary, libraryWith({"a", " b ", "c"})),
-                        layFile("queryplan/a", "a"), layFile("queryplan/b", "b"),
-                        layFile("queryplan/c", "c")};
-        const Files ac{{"a", "a"}, {"c", "c"}};
-        const Files all{{"a", "a"}, {"b", "b"}, {"c", "c"}};
+        const Steps abc{file(kLibrary, libraryWith({"a", " b ", "c"})), file("queryplan/a", "a"),
+                        file("queryplan/b", "b"), file("queryplan/c", "c")};
+        const Files ac{{"a", "a"}, {"c", "c"}}, all{{"a", "a"}, {"b", "b"}, {"c", "c"}};
         row("Remove takes the selected row out and deletes its plan file by the trimmed name", abc,
-            {selectRow(" b "), remove}, {}, {}, {"a", "c"}, ac, libraryWith({"a", "c"}));
+            {pick(" b "), remove}, {}, {}, {"a", "c"}, ac, libraryWith({"a", "c"}));
         row("Remove without a selection changes nothing", abc, {remove}, {}, {}, {"a", " b ", "c"},
-            {{"a", "a"}, {"b", "b"}, {"c", "c"}}, libraryWith({"a", " b ", "c"}));
+            all, libraryWith({"a", " b ", "c"}));
         row("Remove deletes nothing for a name that names no plan file",
-            {layFile(kLibrary, "NumberOfQueriesInLibrary=2\r\n..\r\n../demo.qe_config")},
-            {selectRow("../demo.qe_config"), remove, selectRow(".."), remove}, {}, {}, {}, {},
+            {file(kLibrary, "NumberOfQueriesInLibrary=2\r\n..\r\n../demo.qe_config")},
+            {pick("../demo.qe_config"), remove, pick(".."), remove}, {}, {}, {}, {},
             "NumberOfQueriesInLibrary=0");
         const QByteArray edited = "# one\r\n#=\r\nNumberOfQueriesInLibrary =";
         row("a hand-edited library keeps its preamble and gets its names trimmed and counted",
-            {layFile(kLibrary, edited + " x \r\n a ")}, {save}, {}, {}, {" a ", kStart},
-            andStart({}), edited + "2\r\na\r\n" + kStart.toLatin1());
+            {file(kLibrary, edited + " x \r\n a ")}, {save}, {}, {}, {" a ", kStart}, andStart({}),
+            edited + "2\r\na\r\n" + kStart.toLatin1());
         const QString changed = library
             + "The library configuration file was changed outside the panel after the "
               "panel read it, so the panel does not overwrite it. Restart the panel to "
               "see the change.";
         const QByteArray other = "NumberOfQueriesInLibrary=1\r\nx";
         row("a library changed since the start is not overwritten at Save, nor a plan written", {},
-            {layFile(kLibrary, other), save}, {changed}, {}, {}, {}, other);
+            {file(kLibrary, other), save}, {changed}, {}, {}, {}, other);
         row("a library changed since the start is not overwritten at Remove, nor a plan deleted",
-            abc, {selectRow("a"), layFile(kLibrary, other), remove}, {changed}, {},
-            {"a", " b ", "c"}, all, other);
+            abc, {pick("a"), file(kLibrary, other), remove}, {changed}, {}, {"a", " b ", "c"}, all,
+            other);
         row("Save refuses a name the library lists with blanks around it",
-            {layFile(kLibrary, libraryWith({" " + kStart}))}, {save},
+            {file(kLibrary, libraryWith({" " + kStart}))}, {save},
             {"File Exists | The library already lists a plan of this name."}, {}, {" " + kStart},
             {}, libraryWith({" " + kStart}));
         row("Remove keeps the plan file that another row names",
-            {layFile(kLibrary, libraryWith({"a", " a "})), layFile("queryplan/a", "a")},
-            {selectRow("a"), remove}, {}, {}, {" a "}, {{"a", "a"}}, libraryWith({"a"}));
+            {file(kLibrary, libraryWith({"a", " a "})), file("queryplan/a", "a")},
+            {pick("a"), remove}, {}, {}, {" a "}, {{"a", "a"}}, libraryWith({"a"}));
         row("a library gone behind the panel's back keeps the plan file at Remove", abc,
-            {selectRow("a"), removed(kLibrary), remove}, {}, {}, {" b ", "c"},
-            {{"a", "a"}, {"b", "b"}, {"c", "c"}}, "");
+            {pick("a"), lay(kLibrary), remove}, {}, {}, {" b ", "c"}, all, "");
         row("a library replaced by a folder gets the plan saved and the reason it is not listed",
-            {}, {layFolder(kLibrary), save},
+            {}, {lay(kLibrary, mkdir), save},
             {library + "The library configuration file is not a regular file."}, {}, {},
             andStart({}), "");
 
 #ifdef Q_OS_UNIX
         // Linux only: these rows need the system's error texts, /proc, file
-        // permissions or a file-size limit.
+        // permissions, hard links or a file-size limit.
         refused(
             "a template that cannot be read gives the system's reason",
             {lay(kTemplate, [](const QString &at) { return QFile::link("/proc/self/mem", at); })},
             {save}, reading + "Input/output error");
         refused("a missing plan folder fails the plan's open with the system's reason",
-                {removed("queryplan")}, {save}, "File Open Failed | No such file or directory");
-        refused("a plan write cut short leaves no plan file", {}, {limitFileSize(10), save},
+                {lay("queryplan")}, {save}, "File Open Failed | No such file or directory");
+        refused("a plan write cut short leaves no plan file", {}, {limit(10), save},
                 "File write Failed | File too large");
-        const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
         const Files planA{{ "a", "a" }};
+        const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
+        const QString tooLarge = "File Write Error! | File too large";
         row("a library write cut short leaves the library as it was",
-            {layFile(kLibrary, big), layFile("queryplan/a", "a")}, {limitFileSize(200), save},
-            {"File Write Error! | File too large"}, {}, {"a"}, andStart(planA), big);
-        const Step readOnly{"read-only", [](Panel *, const QString &folder) {
-                                return QFile::setPermissions(folder,
-                                                             QFile::ReadOwner | QFile::ExeOwner);
-                            }};
-        row("in a read-only engine folder the library is written in place", abc + Steps{readOnly},
-            {selectRow(" b "), remove, save}, {}, {}, {"a", "c", kStart}, andStart(ac),
-            libraryWith({"a", "c", kStart}));
-        const Step readOnlyPlans{"read-only plans", [](Panel *, const QString &folder) {
-                                     return QFile::setPermissions(
-                                         folder + "queryplan", QFile::ReadOwner | QFile::ExeOwner);
-                                 }};
+            {file(kLibrary, big), file("queryplan/a", "a")}, {limit(200), save}, {tooLarge}, {},
+            {"a"}, andStart(planA), big);
+        row("in a read-only engine folder the library is written in place",
+            abc + Steps{readOnly("")}, {pick(" b "), remove, save}, {}, {}, {"a", "c", kStart},
+            andStart(ac), libraryWith({"a", "c", kStart}));
         const QString undeleted = "cannot delete the plan file "
                                   "../torvik_stream_query_engine/queryplan/a - Permission denied";
-        const auto warned = [=](Panel *p, const QString &) { return p->debug.contains(undeleted); };
+        const Step warned{"see the warning",
+                          [=](Panel *p, const QString &) { return p->debug.contains(undeleted); }};
         row("a plan file Remove cannot delete is named in a warning with the reason",
-            abc + Steps{readOnlyPlans}, {selectRow("a"), remove, holds(undeleted, warned)}, {}, {},
-            {" b ", "c"}, all, libraryWith({"b", "c"}));
+            abc + Steps{readOnly("queryplan")}, {pick("a"), remove, warned}, {}, {}, {" b ", "c"},
+            all, libraryWith({"b", "c"}));
         const auto hardLink = [](const QString &at) {
-            const QString library = QFileInfo(at).path() + "/demo.qe_config";
-            return link(QFile::encodeName(library), QFile::encodeName(at)) == 0;
+            return link(QFile::encodeName(QFileInfo(at).path() + "/demo.qe_config"),
+                        QFile::encodeName(at))
+                == 0;
         };
-        const auto linkFollows = [](Panel *, const QString &folder) {
-            return readBytes(folder + "link") == readBytes(folder + kLibrary);
-        };
-        row("a hard-linked library keeps its link", {lay("link", hardLink)},
-            {save, holds("link", linkFollows)}, {}, {}, {kStart}, andStart({}),
-            libraryWith({kStart}));
+        const Step linkFollows{"see the link", [](Panel *, const QString &folder) {
+                                   return readBytes(folder + "link")
+                                       == readBytes(folder + kLibrary);
+                               }};
+        row("a hard-linked library keeps its link", {lay("link", hardLink)}, {save, linkFollows},
+            {}, {}, {kStart}, andStart({}), libraryWith({kStart}));
         row("a write in place cut short is the panel's own, which the next Save writes over",
-            {layFile(kLibrary, big), lay("link", hardLink)},
-            {limitFileSize(200), save, limitFileSize(RLIM_INFINITY), fill("lEditSaveFileName", "x"),
-             save},
-            {"File Write Error! | File too large"}, {}, {"a", kStart, "x"},
+            {file(kLibrary, big), lay("link", hardLink)},
+            {limit(200), save, limit(RLIM_INFINITY), name("x"), save}, {tooLarge}, {},
+            {"a", kStart, "x"},
             andStart(
                 {{ "x",
                    kStartPlan }}),
-            QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=3\r\na\r\n" + kStart.toLatin1()
-                + "\r\nx");
+            QByteArray(big).replace("=1", "=3") + "\r\n" + kStart.toLatin1() + "\r\nx");
         // Sets the library's mode, or sees that it has it.
         const auto mode = [](mode_t bits, bool set) {
-            return holds("mode", [=](Panel *, const QString &folder) {
-                const QByteArray path = QFile::encodeName(folder + kLibrary);
-                struct stat file;
-                return set ? chmod(path, bits) == 0
-                           : stat(path, &file) == 0 && (file.st_mode & 07777) == bits;
-            });
+            return Step{"mode", [=](Panel *, const QString &folder) {
+                            const QByteArray path = QFile::encodeName(folder + kLibrary);
+                            struct stat file;
+                            return set ? chmod(path, bits) == 0
+                                       : stat(path, &file) == 0 && (file.st_mode & 07777) == bits;
+                        }};
         };
         row("a library keeps its set-group-id bit", {mode(02640, true)}, {save, mode(02640, false)},
             {}, {}, {kStart}, andStart({}), libraryWith({kStart}));
@@ -390,20 +369,18 @@ private slots:
         QFETCH(Files, plans);
         const TestWorkspace ws;
         const QString folder = ws.path("torvik_stream_query_engine/");
-        for (const Step &step : before) {
+        for (const Step &step : before)
             if (!step.run(nullptr, folder))
                 QFAIL(qPrintable("before the start, cannot: " + step.what));
-        }
 #ifdef Q_OS_UNIX
         rlimit unlimited{}; // a row's file-size limit lasts until it ends
         getrlimit(RLIMIT_FSIZE, &unlimited);
         const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &unlimited); });
 #endif
         Panel p;
-        for (const Step &step : steps) {
+        for (const Step &step : steps)
             if (!step.run(&p, folder))
                 QFAIL(qPrintable("cannot: " + step.what));
-        }
         QTEST(p.boxes, "boxes");
         QTEST(p.debug.filter(QRegularExpression("^[A-Za-z]+ $")), "words");
         const auto *listed = qobject_cast<QStringListModel *>(p.find<QListView>()->model());

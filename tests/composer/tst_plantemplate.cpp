@@ -25,7 +25,6 @@ private slots:
         };
         const auto special = PlanName::Problem::SpecialCharacter;
         const auto notPlain = PlanName::Problem::NotPlain;
-        row("the suggested name is plain", "ORCL_no_Evo_no_Sum.txt", {});
         row("punctuation other than the special characters", "a-b_c+(1)[2]{3}~,;='", {});
         row("a no-break space is white space", "a\u00a0b", special);
         row("a slash leads out of the plan folder", "../x", notPlain);
