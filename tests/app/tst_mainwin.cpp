@@ -95,12 +95,6 @@ void row(const char *tag, const Steps &before, const Steps &steps, const QString
     QTest::newRow(tag) << before << steps << boxes << words << listed << plans << library;
 }
 
-// One box, and the library, the list and the plan folder as they were.
-void refused(const char *tag, const Steps &before, const Steps &steps, const QString &box)
-{
-    row(tag, before, steps, {box}, {}, {}, {}, libraryWith({}));
-}
-
 // The one plan saved into the test workspace's empty library.
 void saved(const char *tag, const Steps &steps, const QStringList &words, const QString &name,
            const QByteArray &bytes)
@@ -109,6 +103,12 @@ void saved(const char *tag, const Steps &steps, const QStringList &words, const 
 }
 
 #ifdef Q_OS_UNIX
+// One box, and the library, the list and the plan folder as they were.
+void refused(const char *tag, const Steps &before, const Steps &steps, const QString &box)
+{
+    row(tag, before, steps, {box}, {}, {}, {}, libraryWith({}));
+}
+
 // Every file written from now until the row ends stops at that size.
 Step limit(rlim_t size)
 {
@@ -177,61 +177,61 @@ private slots:
         row("a second save under the same name is refused as an existing file", {}, {save, save},
             {exists}, {}, {kStart}, andStart({}), libraryWith({kStart}));
 
-        // Names and parameters refused
-        refused("an empty name is refused as an existing file", {}, {name(""), save}, exists);
-        refused("a name with a blank is refused", {}, {name("my plan"), save},
-                "File Naming Error! | Please remove special characters !@#$%^&* and white spaces!");
-        const QString notPlain = "File Naming Error! | Please use a plain file name: no / or \\ ";
+        // Names and parameters refused, each with its own box; Save writes nothing
+        const QString param = "Parameter Setting Error | ";
 #ifdef Q_OS_WIN
-        refused("a name with a question mark is refused as not plain", {}, {name("a?b"), save},
-                notPlain + "and only Latin-1 characters!");
+        const Step notPlainName = name("a?b");
+        const QString plainOnly = "Latin-1 characters!";
 #else
-        refused("a name beyond ASCII is refused as not plain", {}, {name("caf\u00e9"), save},
-                notPlain + "and only ASCII characters!");
+        const Step notPlainName = name("caf\u00e9");
+        const QString plainOnly = "ASCII characters!";
 #endif
-        const auto parameter = [&](const char *tag, const char *field, const char *value,
-                                   const QString &why) {
-            refused(tag, {}, {type(field, value), save}, "Parameter Setting Error | " + why);
-        };
-        parameter("a window size that is no number is refused", "editWindowSize", "abc",
-                  "Only numbers are allowed");
-        parameter("a slide size equal to the window size is refused", "editSlideSize", "1000",
-                  "Slide size must be smaller than window size");
-        parameter("a slide size of 0 is refused", "editSlideSize", "0",
-                  "window and slide size must be positive numbers");
-        parameter("a range threshold above 1 is refused", "editRangeThres", "1.5",
-                  "Range can only be numbers between [0,1]");
-        parameter("a count threshold equal to the window size is refused", "editCountThres", "1000",
-                  "Count must be smaller than window size");
-        parameter("a count threshold of 0 is refused", "editCountThres", "0",
-                  "Count must be a positive number");
+        row("refused names and parameters each show their own box", {},
+            // One attempt a line: its fields, then Save.
+            // clang-format off
+            {name(""), save,
+             name("my plan"), save,
+             notPlainName, save,
+             name(kStart), type("editWindowSize", "abc"), save,
+             type("editWindowSize", "1000"), type("editSlideSize", "1000"), save,
+             type("editSlideSize", "0"), save,
+             type("editSlideSize", "100"), type("editRangeThres", "1.5"), save,
+             type("editRangeThres", "0"), type("editCountThres", "1000"), save,
+             type("editCountThres", "0"), save},
+            // clang-format on
+            {exists,
+             "File Naming Error! | Please remove special characters !@#$%^&* and white spaces!",
+             "File Naming Error! | Please use a plain file name: no / or \\ and only " + plainOnly,
+             param + "Only numbers are allowed",
+             param + "Slide size must be smaller than window size",
+             param + "window and slide size must be positive numbers",
+             param + "Range can only be numbers between [0,1]",
+             param + "Count must be smaller than window size",
+             param + "Count must be a positive number"},
+            {}, {}, {}, libraryWith({}));
 
-        // Templates that cannot be filled in
+        // Templates that cannot be filled in, each with its own box
         const QString missing = "File Missing | cannot locate installed file";
-        refused("no data source chosen finds no template", {},
-                {on("dataSourceComBox", "currentIndex", -1), save}, missing + ".");
         const QString reading = "File Reading Error | ";
         const QString in = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
-        refused("a missing template is reported as missing", {lay(kTemplate)}, {save},
-                missing + ".");
-        refused("a template that is a folder is reported as not a regular file",
-                {lay(kTemplate, mkdir)}, {save}, missing + ":\r\nnot a regular file");
-        refused("a template without every placeholder names the first it lacks",
-                {file(kTemplate, "??SourceName ??SchemaId ??outputmode")}, {save},
-                reading + "The " + in + " lacks the placeholder ??windowSize.");
-        refused("a value that joins the text beside it into a placeholder refuses the template",
-                {file(kTemplate,
-                      "??SchemaI??SourceName??SchemaId??outputmode??windowSize"
-                      "??slideSize??rangeThreshold??countThreshold")},
-                {save},
-                reading + "In the " + in
-                    + " a filled-in value joins the text beside it into another ??SchemaId, so "
-                      "the template cannot be filled in safely.");
-        refused("a template of 16 MiB is read", {file(kTemplate, QByteArray(16 << 20, '\0'))},
-                {save}, reading + "The " + in + " lacks the placeholder ??SourceName.");
-        refused("a template over 16 MiB is refused as too large",
-                {file(kTemplate, QByteArray((16 << 20) + 1, '\0'))}, {save},
-                reading + "The plan template is larger than 16 MiB and cannot be a plan template.");
+        row("templates that cannot be filled in each show their own box", {},
+            {on("dataSourceComBox", "currentIndex", -1), save,
+             on("dataSourceComBox", "currentIndex", 0), lay(kTemplate), save, lay(kTemplate, mkdir),
+             save, file(kTemplate, "??SourceName ??SchemaId ??outputmode"), save,
+             file(kTemplate,
+                  "??SchemaI??SourceName??SchemaId??outputmode??windowSize??slideSize"
+                  "??rangeThreshold??countThreshold"),
+             save, file(kTemplate, QByteArray(16 << 20, '\0')), save,
+             file(kTemplate, QByteArray((16 << 20) + 1, '\0')), save},
+            {missing + ".", missing + ".", missing + ":\r\nnot a regular file",
+             reading + "The " + in + " lacks the placeholder ??windowSize.",
+             reading + "In the " + in
+                 + " a filled-in value joins the text beside it into another ??SchemaId, so the "
+                   "template cannot be filled in safely.",
+             // 16 MiB is read; a byte more is not
+             reading + "The " + in + " lacks the placeholder ??SourceName.",
+             reading + "The plan template is larger than 16 MiB and cannot be a plan template."},
+            {"ORCL "}, {}, {}, libraryWith({}));
 
         // Libraries refused at start: Remove does nothing, Save writes nothing
         const QString library = "File Open Error! | ";
