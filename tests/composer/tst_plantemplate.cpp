@@ -30,17 +30,11 @@ private slots:
         row("a slash leads out of the plan folder", "../x", notPlain);
         row("a backslash leads out of the plan folder", "..\\x", notPlain);
         row("a NUL would cut the name", QString(1, QChar(0)), notPlain);
-        row("a character beyond Latin-1", "p\U0001F600", notPlain);
 #ifdef Q_OS_WIN
         row("Latin-1 names the same file on Windows", "caf\u00e9.txt", {});
-        row("a device name", "CON", notPlain);
         row("a device name in small letters with an extension", "lpt9.txt", notPlain);
         row("a colon names another drive's folder", "c:x", notPlain);
-        row("a trailing dot is dropped", "a.", notPlain);
-        row("the folder itself", ".", notPlain);
         row("a question mark", "a?b", notPlain);
-        row("a less-than sign", "a<b", notPlain);
-        row("a control character", "a\x1f", notPlain);
 #else
         row("control characters are ASCII", "a\x01z\x7f", {});
         row("the first character past ASCII", "a\u0080", notPlain);
@@ -63,9 +57,7 @@ private slots:
         };
         using P = PlanTemplate::ParameterProblem;
         row("slide and count just below the window and range 1 pass", {"100", "99", "1", "99"}, {});
-        row("slide and count 1 and range 0 pass", {"2", "1", "0", "1"}, {});
         row("a slide with a fraction", {"9", "1.5", "0", "1"}, P::NotNumbers);
-        row("an empty range", {"9", "1", "", "1"}, P::NotNumbers);
         row("a range after an ideographic space", {"9", "1", "\u30000.5", "1"}, P::NotNumbers);
         row("a count that is no number comes first", {"0", "0", "2", "x"}, P::NotNumbers);
         row("a range that is no number at all", {"9", "1", "nan", "1"}, P::RangeOutOfBounds);

@@ -46,15 +46,7 @@ struct TestWorkspace
         writeBytes(path("torvik_stream_query_engine/demo.qe_config"), library);
         QDir::setCurrent(path("panel"));
     }
-    ~TestWorkspace()
-    {
-        QDir::setCurrent(previous);
-        // A test may have left a folder read-only; its files must go.
-        for (const char *folder :
-             {"torvik_stream_query_engine", "torvik_stream_query_engine/queryplan"})
-            QFile::setPermissions(path(folder),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    ~TestWorkspace() { QDir::setCurrent(previous); }
     QString path(const QString &relative) const { return dir.filePath(relative); }
 
     QTemporaryDir dir;
@@ -78,10 +70,6 @@ struct Panel
     {
         ErrorBox::setRecorder({});
         qInstallMessageHandler(nullptr);
-    }
-    template<typename T = QObject> T *find(const char *name = nullptr) const
-    {
-        return window->findChild<T *>(QString::fromLatin1(name));
     }
 
     QStringList boxes; // "title | text"
