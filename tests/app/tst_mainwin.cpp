@@ -304,16 +304,14 @@ private slots:
         row("writes cut short leave no partial plan, and the library as it was",
             {file(kLibrary, big), limit(10), save, limit(200), save},
             {"File write Failed | File too large", tooLarge}, {}, {"a"}, andStart({}), big);
-        // The link is the library's other name: it sees every write.
+        // The link is the library's other name, and takes its place at the
+        // end: the library's bytes are then the link's.
         row("a hard-linked library keeps its link, and a write in place cut short is the panel's "
             "own, which the next Save writes over",
             {file(kLibrary, big),
              call("link", [](const QByteArray &at) { return link(at, at + ".link"); }), limit(200),
              save, limit(RLIM_INFINITY), name("x"), save,
-             call("see the link",
-                  [](const QByteArray &at) {
-                      return int(readBytes(at + ".link") != readBytes(at));
-                  })},
+             call("unlink", [](const QByteArray &at) { return rename(at + ".link", at); })},
             {tooLarge}, {}, {"a", kStart, "x"}, andStart({{"x", kStartPlan}}),
             QByteArray(big).replace("=1", "=3") + "\r\n" + kStart.toLatin1() + "\r\nx");
 #endif
