@@ -9,7 +9,6 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -298,7 +297,7 @@ private slots:
             abc + Steps{pick("c"), lay(kLibrary), remove}, {}, {}, {"a", " b ", " a "}, all, "");
 
 #ifdef Q_OS_UNIX
-        // Linux only: these rows need a file-size limit and hard links.
+        // Unix only: these rows need a file-size limit and hard links.
         const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
         const QString tooLarge = "File Write Error! | File too large";
         row("writes cut short leave no partial plan, and the library as it was",
@@ -311,7 +310,8 @@ private slots:
             {file(kLibrary, big),
              call("link", [](const QByteArray &at) { return link(at, at + ".link"); }), limit(200),
              save, limit(RLIM_INFINITY), name("x"), save,
-             call("unlink", [](const QByteArray &at) { return rename(at + ".link", at); })},
+             call("the link in its place",
+                  [](const QByteArray &at) { return rename(at + ".link", at); })},
             {tooLarge}, {}, {"a", kStart, "x"}, andStart({{"x", kStartPlan}}),
             QByteArray(big).replace("=1", "=3") + "\r\n" + kStart.toLatin1() + "\r\nx");
 #endif
