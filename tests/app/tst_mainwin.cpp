@@ -297,9 +297,13 @@ private slots:
             abc + Steps{pick("c"), lay(kLibrary), remove}, {}, {}, {"a", " b ", " a "}, all, "");
 
 #ifdef Q_OS_UNIX
-        // Unix only: these rows need a file-size limit and hard links.
+        // Unix only: these rows need the system's words, a file-size limit
+        // and hard links.
         const QByteArray big = QByteArray(300, '#') + "\r\nNumberOfQueriesInLibrary=1\r\na";
         const QString tooLarge = "File Write Error! | File too large";
+        row("a missing plan folder fails the plan's open with the system's reason",
+            {lay("queryplan"), save}, {"File Open Failed | No such file or directory"}, {}, {}, {},
+            libraryWith({}));
         row("writes cut short leave no partial plan, and the library as it was",
             {file(kLibrary, big), limit(10), save, limit(200), save},
             {"File write Failed | File too large", tooLarge}, {}, {"a"}, andStart({}), big);
