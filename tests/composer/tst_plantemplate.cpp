@@ -23,21 +23,20 @@ private slots:
         const auto row = [](const char *tag, const QString &name, NameProblem problem) {
             QTest::newRow(tag) << name << problem;
         };
-        const auto special = PlanName::Problem::SpecialCharacter;
-        const auto notPlain = PlanName::Problem::NotPlain;
+        using P = PlanName::Problem;
         row("punctuation other than the special characters", "a-b_c+(1)[2]{3}~,;='", {});
-        row("a no-break space is white space", "a\u00a0b", special);
-        row("a slash leads out of the plan folder", "../x", notPlain);
-        row("a backslash leads out of the plan folder", "..\\x", notPlain);
-        row("a NUL would cut the name", QString(1, QChar(0)), notPlain);
+        row("a no-break space is white space", "a\u00a0b", P::SpecialCharacter);
+        row("a slash leads out of the plan folder", "../x", P::NotPlain);
+        row("a backslash leads out of the plan folder", "..\\x", P::NotPlain);
+        row("a NUL would cut the name", QString(1, QChar(0)), P::NotPlain);
 #ifdef Q_OS_WIN
         row("Latin-1 names the same file on Windows", "caf\u00e9.txt", {});
-        row("a device name in small letters with an extension", "lpt9.txt", notPlain);
-        row("a colon names another drive's folder", "c:x", notPlain);
-        row("a question mark", "a?b", notPlain);
+        row("a device name in small letters with an extension", "lpt9.txt", P::NotPlain);
+        row("a colon names another drive's folder", "c:x", P::NotPlain);
+        row("a question mark", "a?b", P::NotPlain);
 #else
         row("control characters are ASCII", "a\x01z\x7f", {});
-        row("the first character past ASCII", "a\u0080", notPlain);
+        row("the first character past ASCII", "a\u0080", P::NotPlain);
 #endif
     }
 
