@@ -81,13 +81,12 @@ QString layoutProblemText(LibraryText::LayoutProblem problem)
         return QStringLiteral("The NumberOfQueriesInLibrary line of the library configuration "
                               "file has no \"=\".");
     case Problem::BareLineFeed:
-        return QStringLiteral("The lines of the library configuration file from "
-                              "NumberOfQueriesInLibrary on must end in a carriage return and a "
-                              "line feed; some end in a line feed alone.");
     case Problem::BareCarriageReturn:
         return QStringLiteral("The lines of the library configuration file from "
                               "NumberOfQueriesInLibrary on must end in a carriage return and a "
-                              "line feed; some end in a carriage return alone.");
+                              "line feed; some end in a ")
+            + (problem == Problem::BareLineFeed ? QStringLiteral("line feed alone.")
+                                                : QStringLiteral("carriage return alone."));
     }
     Q_UNREACHABLE();
     return {};

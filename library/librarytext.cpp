@@ -8,25 +8,6 @@ namespace {
 
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
-// from is where the key begins, so every line feed has a byte before it.
-bool hasBareLineFeed(const QByteArray &text, int from)
-{
-    for (int i = text.indexOf('\n', from); i != -1; i = text.indexOf('\n', i + 1)) {
-        if (text.at(i - 1) != '\r')
-            return true;
-    }
-    return false;
-}
-
-bool hasBareCarriageReturn(const QByteArray &text, int from)
-{
-    for (int i = text.indexOf('\r', from); i != -1; i = text.indexOf('\r', i + 1)) {
-        if (i + 1 == text.size() || text.at(i + 1) != '\n')
-            return true;
-    }
-    return false;
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -68,13 +49,15 @@ Library parse(const QByteArray &text)
         return library;
     }
     // With "\n" alone the count line would run to the end of the file and
-    // every name would be lost at the next write.
-    if (hasBareLineFeed(text, key)) {
+    // every name would be lost at the next write; a "\r" alone ends no line
+    // either. From the key on, every "\n" and every "\r" belongs to a "\r\n".
+    const QByteArrayView fromKey = QByteArrayView(text).sliced(key);
+    const qsizetype lineEnds = fromKey.count(lineEnd);
+    if (fromKey.count('\n') != lineEnds) {
         library.problem = LayoutProblem::BareLineFeed;
         return library;
     }
-    // A "\r" alone ends no line either: the names after it would be lost.
-    if (hasBareCarriageReturn(text, key)) {
+    if (fromKey.count('\r') != lineEnds) {
         library.problem = LayoutProblem::BareCarriageReturn;
         return library;
     }

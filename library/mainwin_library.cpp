@@ -134,7 +134,7 @@ void MainWin::registerPlan()
 
 bool MainWin::writeLibraryFile(bool showFailure)
 {
-    QString title = Msg::libraryOpenErrorTitle;
+    bool writeFailed = false; // bytes may have reached the file; otherwise it was not opened
     QString error;
     const QFileInfo info(configFile->fileName());
     if (!info.exists()) {
@@ -149,7 +149,7 @@ bool MainWin::writeLibraryFile(bool showFailure)
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             error = out.errorString();
         } else if (const auto failed = Files::writeAll(out, configText)) {
-            title = Msg::libraryWriteErrorTitle;
+            writeFailed = true;
             error = *failed;
         } else {
             libraryOnDisk = configText;
@@ -166,7 +166,7 @@ bool MainWin::writeLibraryFile(bool showFailure)
         } else {
             // commit() can report success after its final flush failed and
             // then replaces the file with a short copy: flush first.
-            title = Msg::libraryWriteErrorTitle;
+            writeFailed = true;
             if (const auto failed = Files::writeAll(out, configText)) {
                 error = *failed;
                 out.cancelWriting();
@@ -181,11 +181,12 @@ bool MainWin::writeLibraryFile(bool showFailure)
     // A write in place that broke off left part of the panel's own bytes,
     // which the next write must not take for another writer's; a replacement
     // that failed left the file as it was.
-    if (title == Msg::libraryWriteErrorTitle) {
+    if (writeFailed) {
         const Files::FileRead left = Files::readRegularFile(info.filePath());
         if (left.status == Files::ReadStatus::Ok)
             libraryOnDisk = left.bytes;
     }
+    const QString &title = writeFailed ? Msg::libraryWriteErrorTitle : Msg::libraryOpenErrorTitle;
     if (showFailure)
         ErrorBox::show(title, error);
     else
