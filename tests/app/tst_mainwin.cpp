@@ -160,9 +160,7 @@ private slots:
 
         const QString param = "Parameter Setting Error | ";
         const QString plainOnly =
-            QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows
-            ? "Latin-1 characters!"
-            : "ASCII characters!";
+            QSysInfo::productType() == "windows" ? "Latin-1 characters!" : "ASCII characters!";
         row("refused names and parameters each show their own box, and Save writes nothing",
             // One attempt a line: its fields, then Save.
             // clang-format off
