@@ -74,6 +74,8 @@ Step file(const QString &path, const QByteArray &bytes)
     return lay(path, [=](const QString &at) { return writeBytes(at, bytes); });
 }
 
+// The window started, or started anew with the boxes of the old one kept;
+// starting cannot fail, so both steps are taken when a window stands.
 const Step start{"start", [](Run &r) { return &r.started(); }};
 const Step restart{"restart", [](Run &r) {
                        r.boxes += r.started().boxes;
@@ -104,9 +106,9 @@ void row(const char *tag, const Steps &steps, const QStringList &boxes, const QS
 
 #ifdef Q_OS_UNIX
 // A system call on the library's path, done when it returns 0.
-Step call(const QString &what, const std::function<int(const QByteArray &library)> &call)
+Step call(const QString &what, const std::function<int(const QByteArray &library)> &system)
 {
-    return {what, [=](Run &r) { return call(QFile::encodeName(r.folder + kLibrary)) == 0; }};
+    return {what, [=](Run &r) { return system(QFile::encodeName(r.folder + kLibrary)) == 0; }};
 }
 
 // Every file written from now until the row ends stops at that size.
