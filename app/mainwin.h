@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QFile;
 class QProcess;
@@ -14,6 +15,9 @@ class QStringListModel;
 class Ui_MainWin;
 namespace DataSources {
 struct TemplateChoice;
+}
+namespace LibraryFile {
+struct Outcome;
 }
 
 // The panel's one window: composes and saves query plans, keeps the query
@@ -30,6 +34,8 @@ public:
     ~MainWin() override;
 
 signals:
+    // The window's one signal and updateAllViews() are part of its
+    // meta-object, which other programs may invoke; both do nothing.
     void sigUpdateAllViews();
 
 public slots:
@@ -48,20 +54,22 @@ private:
     // Plan options (composer)
     void updateSaveFileName();
 
-    // Template and substitution (composer), for the template that Save chose
+    // Save's steps (composer), in their order, each showing its own box when
+    // it refuses; the library's steps come from the library folder.
+    bool planNameAccepted();
     bool readPlanTemplate(const DataSources::TemplateChoice &choice);
-    bool substituteParameters(const DataSources::TemplateChoice &choice);
-
-    // Saving (composer)
+    bool substituteParameters(const QString &templatePath);
+    bool libraryLoaded();
+    bool planPathFree();
+    // The library text with the plan added, unless the library refuses it.
+    std::optional<QByteArray> libraryTakesPlan();
     bool writeQueryPlan();
+    void registerPlan(const QByteArray &library);
 
     // Library (library)
     void loadLibrary();
-    // Before a plan file is written: whether the library takes its name.
-    bool libraryTakesPlan();
-    void registerPlan();
-    // A registration shows its failure in a box; a removal only logs it.
-    bool writeLibraryFile(bool showFailure);
+    // Writes the text over the library file and notes what it now holds.
+    LibraryFile::Outcome writeLibraryFile(const QByteArray &text);
 
     std::unique_ptr<Ui_MainWin> ui;
     QProcess *sourceProcess; // children of the window; the newest launch

@@ -64,8 +64,12 @@ QString libraryTooLargeText()
 QString libraryWouldGrowText()
 {
     return QStringLiteral("The library configuration file would grow past ")
-        + Files::maxFileSizeText()
-        + QStringLiteral(", which the panel cannot read. Remove plans first.");
+        + Files::maxFileSizeText() + QStringLiteral(", which the panel cannot read.");
+}
+
+QString libraryWouldGrowOnSaveText()
+{
+    return libraryWouldGrowText() + QStringLiteral(" Remove plans first.");
 }
 
 QString layoutProblemText(LibraryText::LayoutProblem problem)

@@ -64,7 +64,9 @@ inline const QString libraryChangedText =
 // Save of a name the library lists already, under the plan file's title.
 inline const QString nameListedText =
     QStringLiteral("The library already lists a plan of this name.");
+// Save's text adds what to do about it.
 QString libraryWouldGrowText();
+QString libraryWouldGrowOnSaveText();
 QString layoutProblemText(LibraryText::LayoutProblem problem);
 
 // Engine launch

@@ -14,7 +14,6 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -56,13 +55,6 @@ void MainWin::updateSaveFileName()
 
 namespace {
 
-// A dangling symbolic link, a folder, "." and ".." all count as taken.
-bool planPathTaken(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 struct Box
 {
     QString title;
@@ -96,6 +88,31 @@ std::optional<Box> templateProblem(const Files::FileRead &read, const QString &p
 
 } // namespace
 
+// Each step runs only when the one before it succeeded; a step that refuses
+// has shown its box. What the window says is read once, here and in
+// substituteParameters().
+void MainWin::onSave()
+{
+    planName = ui->lEditSaveFileName->text();
+    const DataSources::TemplateChoice choice = DataSources::templateChoice(
+        ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
+    if (!planNameAccepted() || !readPlanTemplate(choice) || !substituteParameters(choice.path)
+        || !libraryLoaded() || !planPathFree())
+        return;
+    const std::optional<QByteArray> library = libraryTakesPlan();
+    if (!library || !writeQueryPlan())
+        return;
+    registerPlan(*library);
+}
+
+bool MainWin::planNameAccepted()
+{
+    const auto problem = PlanName::problem(planName);
+    if (problem)
+        ErrorBox::show(Msg::namingErrorTitle, Msg::planNameProblemText(*problem));
+    return !problem;
+}
+
 bool MainWin::readPlanTemplate(const DataSources::TemplateChoice &choice)
 {
     if (choice.schemaId)
@@ -111,7 +128,7 @@ bool MainWin::readPlanTemplate(const DataSources::TemplateChoice &choice)
     return true;
 }
 
-bool MainWin::substituteParameters(const DataSources::TemplateChoice &choice)
+bool MainWin::substituteParameters(const QString &templatePath)
 {
     const PlanTemplate::Values values{sourceRef,
                                       schemaId,
@@ -131,26 +148,28 @@ bool MainWin::substituteParameters(const DataSources::TemplateChoice &choice)
     }
     if (const auto joined = PlanTemplate::fill(planText, fills)) {
         ErrorBox::show(Msg::fileReadingErrorTitle,
-                       Msg::placeholderJoinedText(*joined, choice.path));
+                       Msg::placeholderJoinedText(*joined, templatePath));
         return false;
     }
     return true;
 }
 
+// A plan is never written over anything: a file, a folder or a link.
+bool MainWin::planPathFree()
+{
+    const bool taken = PlanName::taken(PlanName::path(planName));
+    if (taken)
+        ErrorBox::show(Msg::fileExistsTitle, Msg::fileExistsText);
+    return !taken;
+}
+
 bool MainWin::writeQueryPlan()
 {
-    const QString path = Paths::planFolder() + planName;
-    planFile = std::make_unique<QFile>(path);
-    if (planPathTaken(path)) {
-        ErrorBox::show(Msg::fileExistsTitle, Msg::fileExistsText);
-        return false;
-    }
-    if (!libraryTakesPlan())
-        return false;
+    planFile = std::make_unique<QFile>(PlanName::path(planName));
     // NewOnly creates the file only if nothing is there, in the same step, so
     // that nothing is ever overwritten and no symbolic link is followed.
     if (!planFile->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        if (planPathTaken(path))
+        if (PlanName::taken(planFile->fileName()))
             ErrorBox::show(Msg::fileExistsTitle, Msg::fileExistsText);
         else
             ErrorBox::show(Msg::fileOpenFailedTitle, planFile->errorString());
@@ -166,26 +185,4 @@ bool MainWin::writeQueryPlan()
     planFile->close();
     qDebug() << planText << "\ntest";
     return true;
-}
-
-void MainWin::onSave()
-{
-    planName = ui->lEditSaveFileName->text();
-    if (const auto problem = PlanName::problem(planName)) {
-        ErrorBox::show(Msg::namingErrorTitle, Msg::planNameProblemText(*problem));
-        return;
-    }
-    const DataSources::TemplateChoice choice = DataSources::templateChoice(
-        ui->dataSourceComBox->currentIndex(), ui->cbox_sum->isChecked());
-    if (!readPlanTemplate(choice) || !substituteParameters(choice))
-        return;
-    // Without a loaded library the plan could not be registered; writing it
-    // anyway would leave a plan that no list shows.
-    if (!planModel) {
-        ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText);
-        return;
-    }
-    if (!writeQueryPlan())
-        return;
-    registerPlan();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-// The rule for a plan's file name, and what a name in the library names in
-// the plan folder. Save refuses a name by the rule; Remove deletes only a
-// name that names a file in the plan folder.
+// The rule for a plan's file name, and what a name stands for in the plan
+// folder. Save refuses a name by the rule and never writes over what is at
+// its path; Remove deletes only a name that names a plan file there.
 
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -19,13 +20,16 @@ enum class Problem {
 // The special characters are checked first; none when the name is fine.
 std::optional<Problem> problem(const QString &name);
 
-// What a name, put after the plan folder, names.
-enum class FolderEntry {
-    File,         // a file directly inside the plan folder
-    FolderItself, // empty, "." or "..": a folder, never a plan file
-    Outside,      // a separator, NUL or (on Windows) a drive would lead elsewhere or cut the name
-};
+// The path that a name gives, put directly after the plan folder.
+QString path(QStringView name);
 
-FolderEntry folderEntry(const QString &name);
+// The plan file that a name stands for, directly inside the plan folder;
+// none for a name that names the folder itself ("", "." or ".."), leads out
+// of it, or would name another file than the one the engines open.
+std::optional<QString> planFilePath(QStringView name);
+
+// Whether anything is at the path: a dangling symbolic link, a folder, "."
+// and ".." count too.
+bool taken(const QString &path);
 
 } // namespace PlanName

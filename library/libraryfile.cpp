@@ -1,18 +1,70 @@
 #include "library/libraryfile.h"
 
+#include "library/libraryfile_p.h"
+#include "library/librarytext.h"
 #include "workspace/files.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <cerrno>
 
 namespace LibraryFile {
+
+namespace {
+
+using Status = Outcome::Status;
+
+// Checked as the very last step before the file is rewritten in place.
+Outcome writeInPlace(const QString &path, const QByteArray &known, const QByteArray &bytes)
+{
+    if (changedOutside(path, known))
+        return {Status::ChangedOutside, {}, known};
+    const int mode = Platform::mode(path);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {Status::OpenFailed, out.errorString(), known};
+    if (const auto failed = Files::writeAll(out, bytes)) {
+        // What a write cut short left is the panel's own, which the next
+        // write must not take for another writer's.
+        const Files::FileRead left = Files::readRegularFile(path);
+        return {Status::WriteFailed, *failed,
+                left.status == Files::ReadStatus::Ok ? left.bytes : known};
+    }
+    // An owner without the privilege to keep them loses the set-user-id and
+    // set-group-id bits with the write.
+    Platform::restoreMode(out, mode);
+    return {Status::Written, {}, bytes};
+}
+
+// The copy is written and on the disk before the last check, so that what is
+// left between that check and the file's replacement is the rename alone.
+Outcome replace(const QString &path, const QByteArray &known, const QByteArray &bytes)
+{
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return {Status::OpenFailed, out.errorString(), known};
+    // commit() can report success after its final flush failed and then
+    // replaces the file with a short copy: flush first.
+    std::optional<QString> failed = Files::writeAll(out, bytes);
+    if (!failed && !Platform::syncToDisk(out))
+        failed = Files::systemErrorText(errno);
+    if (failed) {
+        out.cancelWriting();
+        return {Status::WriteFailed, *failed, known};
+    }
+    if (changedOutside(path, known)) {
+        out.cancelWriting();
+        return {Status::ChangedOutside, {}, known};
+    }
+    if (!out.commit())
+        return {Status::WriteFailed, out.errorString(), known};
+    return {Status::Written, {}, bytes};
+}
+
+} // namespace
 
 bool changedOutside(const QString &path, const QByteArray &known)
 {
@@ -39,35 +91,27 @@ bool lists(const QStringList &names, const QString &name)
 #else
     const Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
 #endif
-    const QString wanted = name.trimmed();
+    const QStringView wanted = LibraryText::fileName(name);
     return std::any_of(names.cbegin(), names.cend(), [&](const QString &listed) {
-        return QStringView(listed).trimmed().compare(wanted, sensitivity) == 0;
+        return LibraryText::fileName(listed).compare(wanted, sensitivity) == 0;
     });
 }
 
-bool replaceKeepsIdentity(const QString &path)
+Outcome write(const QString &path, const QByteArray &known, const QByteArray &bytes)
 {
-#ifdef Q_OS_UNIX
-    // stat() follows a symbolic link: the file written is its target, in the
-    // target's folder.
-    struct stat file
-    { };
-    struct stat folder
-    { };
-    const QString target = QFileInfo(path).canonicalFilePath();
-    if (target.isEmpty() || ::stat(QFile::encodeName(target).constData(), &file) != 0
-        || ::stat(QFile::encodeName(QFileInfo(target).path()).constData(), &folder) != 0)
-        return true; // the write reports what is wrong
-    // A new file belongs to the writer, and to the folder's group when the
-    // folder passes its group on; the replacement carries over only the
-    // read, write and execute bits.
-    const gid_t newGroup = (folder.st_mode & S_ISGID) ? folder.st_gid : getegid();
-    return file.st_nlink == 1 && file.st_uid == geteuid() && file.st_gid == newGroup
-        && (file.st_mode & (S_ISUID | S_ISGID | S_ISVTX)) == 0;
-#else
-    Q_UNUSED(path)
-    return true;
-#endif
+    if (bytes.size() > Files::maxFileSize)
+        return {Status::TooLarge, {}, known};
+    const Platform::Lock lock(path);
+    if (lock.busy())
+        return {Status::ChangedOutside, {}, known};
+    const QFileInfo info(path);
+    // QSaveFile would create a missing file; the library file never is.
+    if (!info.exists())
+        return {Status::OpenFailed, Files::systemErrorText(ENOENT), known};
+    if (!info.isFile())
+        return {Status::NotRegular, {}, known};
+    return Platform::replaceKeepsAll(path) ? replace(path, known, bytes)
+                                           : writeInPlace(path, known, bytes);
 }
 
 } // namespace LibraryFile

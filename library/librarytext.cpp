@@ -1,6 +1,7 @@
 #include "library/librarytext.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace LibraryText {
 
@@ -11,6 +12,11 @@ const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
 }
 
 // The first key that stands as the first word of its line, after any blanks;
@@ -29,6 +35,39 @@ int findKey(const QByteArray &text)
             return key;
     }
     return -1;
+}
+
+// The count text runs from countStart to the line end, or to the end of the
+// text when no line end follows.
+QByteArrayView countText(const QByteArray &text, int countStart)
+{
+    const qsizetype end = text.indexOf(lineEnd, countStart);
+    return QByteArrayView(text).sliced(countStart, (end == -1 ? text.size() : end) - countStart);
+}
+
+// Where the digits stand in a count text that holds more than a number:
+// blanks, digits, a blank and then a note. A plain number, blanks around it
+// included, and a text that is no number are replaced whole.
+struct Digits
+{
+    qsizetype begin;
+    qsizetype end;
+};
+
+std::optional<Digits> notedDigits(QByteArrayView count)
+{
+    qsizetype begin = 0;
+    while (begin < count.size() && isBlank(count.at(begin)))
+        ++begin;
+    qsizetype end = begin;
+    while (end < count.size() && isDigit(count.at(end)))
+        ++end;
+    if (end == begin || end == count.size() || !isBlank(count.at(end)))
+        return std::nullopt;
+    const auto note = std::find_if_not(count.begin() + end, count.end(), isBlank);
+    if (note == count.end())
+        return std::nullopt;
+    return Digits{begin, end};
 }
 
 } // namespace
@@ -64,8 +103,10 @@ Library parse(const QByteArray &text)
 
     library.countStart = separator + 1;
     library.countEnd = text.indexOf(lineEnd, key);
-    const int countLength = library.countEnd == -1 ? -1 : library.countEnd - library.countStart;
-    library.count = text.mid(library.countStart, countLength).toInt(nullptr, 10);
+    const QByteArrayView count = countText(text, library.countStart);
+    const auto digits = notedDigits(count);
+    library.count = (digits ? count.sliced(digits->begin, digits->end - digits->begin) : count)
+                        .toInt(nullptr, 10);
     // A line end that closes the file ends the line before it and adds no name.
     if (library.countEnd != -1 && library.countEnd + lineEnd.size() != text.size()) {
         QByteArray rest = text.mid(library.countEnd + lineEnd.size());
@@ -77,26 +118,43 @@ Library parse(const QByteArray &text)
     return library;
 }
 
-QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &names)
+qsizetype rebuiltSize(const QByteArray &text, int countStart, const QStringList &names,
+                      const QStringList &added)
 {
-    QByteArray result = text.left(countStart);
-    result += QByteArray::number(names.size());
+    const QByteArrayView count = countText(text, countStart);
+    const auto digits = notedDigits(count);
+    qsizetype size = countStart + QByteArray::number(names.size() + added.size()).size()
+        + (digits ? count.size() - (digits->end - digits->begin) : 0);
+    for (const QStringList *list : {&names, &added})
+        for (const QString &name : *list)
+            size += lineEnd.size() + fileName(name).size();
+    return size;
+}
+
+QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &names,
+                   const QStringList &added)
+{
     // Written in place, without a temporary per name: with thousands of names
-    // this runs at every Save and Remove. A character beyond Latin-1 becomes
-    // "?", as QString::toLatin1() makes it.
-    const qsizetype head = result.size();
-    qsizetype length = head;
-    for (const QString &name : names)
-        length += lineEnd.size() + name.size();
-    result.resize(length);
-    char *const begin = result.data();
-    char *out = begin + head;
-    for (const QString &name : names) {
-        out = std::copy(lineEnd.cbegin(), lineEnd.cend(), out);
-        for (const QChar c : QStringView(name).trimmed())
-            *out++ = c.unicode() < 0x100 ? char(c.unicode()) : '?';
+    // this runs at every Save and Remove.
+    QByteArray result(rebuiltSize(text, countStart, names, added), Qt::Uninitialized);
+    const QByteArrayView count = countText(text, countStart);
+    const auto digits = notedDigits(count);
+    const QByteArray number = QByteArray::number(names.size() + added.size());
+    char *out = std::copy_n(text.cbegin(), countStart, result.data());
+    if (digits)
+        out = std::copy_n(count.cbegin(), digits->begin, out);
+    out = std::copy(number.cbegin(), number.cend(), out);
+    if (digits)
+        out = std::copy(count.cbegin() + digits->end, count.cend(), out);
+    for (const QStringList *list : {&names, &added}) {
+        for (const QString &name : *list) {
+            out = std::copy(lineEnd.cbegin(), lineEnd.cend(), out);
+            // A character beyond Latin-1 becomes "?", as QString::toLatin1()
+            // makes it.
+            for (const QChar c : fileName(name))
+                *out++ = c.unicode() < 0x100 ? char(c.unicode()) : '?';
+        }
     }
-    result.truncate(out - begin);
     return result;
 }
 

@@ -5,11 +5,13 @@
 // name after each "\r\n". The key is the first word of its line; a line end
 // that closes the file adds no name, and the panel writes none after the last
 // name. Only the count and the names are ever rewritten; every byte in front
-// of the count is kept.
+// of the count is kept, and so is an operator's note after the count's digits
+// on its line ("= 2   ; two plans").
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace LibraryText {
 
@@ -38,8 +40,21 @@ struct Library
 
 Library parse(const QByteArray &text);
 
+// The plan file that a listed name stands for: the name without the white
+// space around it, as every write stores it.
+inline QStringView fileName(QStringView listed)
+{
+    return listed.trimmed();
+}
+
 // The text up to countStart, then the number of names, then "\r\n" and the
-// trimmed Latin-1 name for each. The count is always the number of names.
-QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &names);
+// file name as Latin-1 for each of names and then of added. The count is
+// always the number of names.
+QByteArray rebuild(const QByteArray &text, int countStart, const QStringList &names,
+                   const QStringList &added = {});
+
+// The size that rebuild() gives, without building the text.
+qsizetype rebuiltSize(const QByteArray &text, int countStart, const QStringList &names,
+                      const QStringList &added = {});
 
 } // namespace LibraryText

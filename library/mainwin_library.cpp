@@ -15,11 +15,8 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringListModel>
 
-#include <cerrno>
 #include <optional>
 
 namespace {
@@ -43,14 +40,36 @@ std::optional<QString> readProblem(const Files::FileRead &read)
     return std::nullopt;
 }
 
-// Whether the library file changed since the panel last read or wrote it;
-// then it is not overwritten, and the box says why.
-bool refusedAsChanged(const QString &path, const QByteArray &onDisk)
+// Save and Remove show the same box for a library they could not write.
+void showWriteProblem(const LibraryFile::Outcome &outcome)
 {
-    if (!LibraryFile::changedOutside(path, onDisk))
-        return false;
-    ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryChangedText);
-    return true;
+    using Status = LibraryFile::Outcome::Status;
+    switch (outcome.status) {
+    case Status::Written:
+        return;
+    case Status::ChangedOutside:
+        return ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryChangedText);
+    case Status::NotRegular:
+        return ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryNotRegularText);
+    case Status::OpenFailed:
+        return ErrorBox::show(Msg::libraryOpenErrorTitle, outcome.error);
+    case Status::WriteFailed:
+        return ErrorBox::show(Msg::libraryWriteErrorTitle, outcome.error);
+    case Status::TooLarge:
+        return ErrorBox::show(Msg::libraryWriteErrorTitle, Msg::libraryWouldGrowText());
+    }
+}
+
+// The list shows the names in memory: those that a failed write kept there
+// join it with the next write that stores them. As a new list would, it has
+// no row selected afterwards.
+void showNames(QAbstractItemView &view, QStringListModel &model, const QStringList &names)
+{
+    const int first = model.rowCount();
+    model.insertRows(first, int(names.size()) - first);
+    for (int row = first; row < names.size(); ++row)
+        model.setData(model.index(row), names.at(row));
+    view.selectionModel()->clear();
 }
 
 } // namespace
@@ -99,134 +118,101 @@ void MainWin::loadLibrary()
     repaint();
 }
 
+// Save writes no plan while no library is loaded: no list would show it.
+bool MainWin::libraryLoaded()
+{
+    if (!planModel)
+        ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryNotLoadedText);
+    return bool(planModel);
+}
+
 // Each refusal comes before the plan file is written, so that none is left
-// behind unlisted.
-bool MainWin::libraryTakesPlan()
+// behind unlisted; the library text with the plan is what registration
+// writes.
+std::optional<QByteArray> MainWin::libraryTakesPlan()
 {
     // Two rows of one file would lose it to the other at the first Remove.
     if (LibraryFile::lists(planNames, planName)) {
         ErrorBox::show(Msg::fileExistsTitle, Msg::nameListedText);
-        return false;
+        return std::nullopt;
     }
-    if (refusedAsChanged(configFile->fileName(), libraryOnDisk))
-        return false;
-    // A larger library would be refused at the next start.
-    if (LibraryText::rebuild(configText, countStart, planNames + QStringList{planName}).size()
+    if (LibraryFile::changedOutside(configFile->fileName(), libraryOnDisk)) {
+        ErrorBox::show(Msg::libraryOpenErrorTitle, Msg::libraryChangedText);
+        return std::nullopt;
+    }
+    if (LibraryText::rebuiltSize(configText, countStart, planNames, {planName})
         > Files::maxFileSize) {
-        ErrorBox::show(Msg::libraryWriteErrorTitle, Msg::libraryWouldGrowText());
-        return false;
+        ErrorBox::show(Msg::libraryWriteErrorTitle, Msg::libraryWouldGrowOnSaveText());
+        return std::nullopt;
     }
-    return true;
+    return LibraryText::rebuild(configText, countStart, planNames, {planName});
 }
 
-// Save writes no plan while no library is loaded, so none reaches here.
-void MainWin::registerPlan()
+LibraryFile::Outcome MainWin::writeLibraryFile(const QByteArray &text)
 {
+    const LibraryFile::Outcome outcome =
+        LibraryFile::write(configFile->fileName(), libraryOnDisk, text);
+    libraryOnDisk = outcome.onDisk;
+    return outcome;
+}
+
+void MainWin::registerPlan(const QByteArray &library)
+{
+    const LibraryFile::Outcome outcome = writeLibraryFile(library);
+    if (outcome.status == LibraryFile::Outcome::Status::ChangedOutside) {
+        // Nothing unlisted stays behind.
+        planFile->remove();
+        return showWriteProblem(outcome);
+    }
+    // After any other failure the memory keeps the plan; the next write that
+    // succeeds stores it.
     ++planCount;
     planNames.append(planName);
-    configText = LibraryText::rebuild(configText, countStart, planNames);
-    // On failure the memory keeps the plan; the next successful write stores it.
-    if (!writeLibraryFile(true))
-        return;
-    planModel->setStringList(planNames);
+    configText = library;
+    if (outcome.status != LibraryFile::Outcome::Status::Written)
+        return showWriteProblem(outcome);
+    showNames(*ui->listView, *planModel, planNames);
     repaint();
-}
-
-bool MainWin::writeLibraryFile(bool showFailure)
-{
-    bool writeFailed = false; // bytes may have reached the file; otherwise it was not opened
-    QString error;
-    const QFileInfo info(configFile->fileName());
-    if (!info.exists()) {
-        // QSaveFile would create it; the library file never is.
-        error = Files::systemErrorText(ENOENT);
-    } else if (!info.isFile()) {
-        error = Msg::libraryNotRegularText;
-    } else if (!LibraryFile::replaceKeepsIdentity(info.filePath())) {
-        // A new file would lose the owner, group, special bits or links that
-        // let the engines read the library: the file itself is rewritten.
-        QFile out(info.filePath());
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            error = out.errorString();
-        } else if (const auto failed = Files::writeAll(out, configText)) {
-            writeFailed = true;
-            error = *failed;
-        } else {
-            libraryOnDisk = configText;
-            return true;
-        }
-    } else {
-        // Written beside and renamed over the old file, so that a failure
-        // leaves the old file whole. Where the folder takes no new file but
-        // the library file is writable, it is written in place.
-        QSaveFile out(info.filePath());
-        out.setDirectWriteFallback(true);
-        if (!out.open(QIODevice::WriteOnly)) {
-            error = out.errorString();
-        } else {
-            // commit() can report success after its final flush failed and
-            // then replaces the file with a short copy: flush first.
-            writeFailed = true;
-            if (const auto failed = Files::writeAll(out, configText)) {
-                error = *failed;
-                out.cancelWriting();
-            } else if (out.commit()) {
-                libraryOnDisk = configText;
-                return true;
-            } else {
-                error = out.errorString();
-            }
-        }
-    }
-    // A write in place that broke off left part of the panel's own bytes,
-    // which the next write must not take for another writer's; a replacement
-    // that failed left the file as it was.
-    if (writeFailed) {
-        const Files::FileRead left = Files::readRegularFile(info.filePath());
-        if (left.status == Files::ReadStatus::Ok)
-            libraryOnDisk = left.bytes;
-    }
-    const QString &title = writeFailed ? Msg::libraryWriteErrorTitle : Msg::libraryOpenErrorTitle;
-    if (showFailure)
-        ErrorBox::show(title, error);
-    else
-        qWarning().noquote() << title << error << "- the library file is unchanged";
-    return false;
 }
 
 void MainWin::onRemove()
 {
     if (!planModel)
         return;
-    // Replacing the model's list clears the selection, so an empty one is
+    // The list's selection is cleared after every change, so an empty one is
     // common; without a row there is nothing to remove.
     const QModelIndexList selected = ui->listView->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    if (refusedAsChanged(configFile->fileName(), libraryOnDisk))
-        return;
-    const QString name = planNames.takeAt(selected.first().row());
-    planModel->setStringList(planNames);
+    const int row = selected.first().row();
     qDebug() << "num before remove: " << planCount;
-    --planCount; // it counts the names, so it was at least 1
-    qDebug() << "after " << planCount;
-    configText = LibraryText::rebuild(configText, countStart, planNames);
-
-    // The plan file goes only once the library no longer names it.
-    if (!writeLibraryFile(false)) {
+    qDebug() << "after " << planCount - 1;
+    // The row goes only once the library no longer names it, and the plan
+    // file only after that.
+    const QString name = planNames.takeAt(row);
+    const QByteArray text = LibraryText::rebuild(configText, countStart, planNames);
+    const LibraryFile::Outcome outcome = writeLibraryFile(text);
+    if (outcome.status != LibraryFile::Outcome::Status::Written) {
+        planNames.insert(row, name);
         qWarning().noquote() << "plan file kept:" << name;
-        return;
+        return showWriteProblem(outcome);
     }
-    // Names in a hand-edited library are never paths out of the plan folder.
-    const QString fileName = name.trimmed();
-    if (PlanName::folderEntry(fileName) != PlanName::FolderEntry::File) {
+    --planCount; // it counts the names, so it was at least 1
+    configText = text;
+    planModel->removeRows(row, 1);
+    showNames(*ui->listView, *planModel, planNames);
+
+    const std::optional<QString> path = PlanName::planFilePath(LibraryText::fileName(name));
+    // Names in a hand-edited library are never paths out of the plan folder,
+    // nor another file's name.
+    if (!path) {
         qWarning().noquote() << "not a plan file name, nothing deleted:" << name;
         return;
     }
     // Another row naming the same file keeps it.
-    if (LibraryFile::lists(planNames, fileName))
+    if (LibraryFile::lists(planNames, name))
         return;
-    planFile = std::make_unique<QFile>(Paths::planFolder() + fileName);
+    planFile = std::make_unique<QFile>(*path);
     if (!planFile->remove() && planFile->exists())
         qWarning().noquote() << "cannot delete the plan file" << planFile->fileName() << "-"
                              << planFile->errorString();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <system_error>
 
 namespace Files {
@@ -19,7 +20,14 @@ QString systemErrorText(int errorNumber)
     return QString::fromStdString(std::generic_category().message(errorNumber));
 }
 
-bool isLatin1(const QString &text)
+void failWritesPastSizeLimit()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+bool isLatin1(QStringView text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x100; });
 }
