@@ -2,7 +2,7 @@
 // engine, and no engine left however the panel ends. The stand-in engines
 // log "<program> pid <pid> cwd <folder>" to engine.log in their folder.
 
-#include "launcher/panelend.h"
+#include "launcher/enginelife.h"
 #include "testsupport.h"
 
 #ifdef Q_OS_WIN
@@ -56,7 +56,7 @@ QList<qint64> running(const TestWorkspace &ws)
 // boxes and the engines' debug lines, and runs until it is ended.
 int panel(QApplication &app, const QString &visual)
 {
-    quitOnTerminationSignals();
+    EngineLife::quitOnTerminationSignals();
     const Panel p;
     auto *launch = p.window->findChild<QAbstractButton *>("pbt_launch");
     QFile::rename(visual, "away");
