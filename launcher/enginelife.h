@@ -12,8 +12,10 @@ class QProcess;
 
 namespace EngineLife {
 
-// Before the engine starts: on Unix it gets a process group of its own and,
-// on Linux, is killed when the panel dies.
+// Before the engine starts: on Unix it gets a process group of its own and
+// is killed when the panel dies; on Linux the panel becomes the child subreaper,
+// so that whatever an engine starts comes back to the panel once its own
+// parent ends.
 void prepare(QProcess &engine);
 
 // Once the engine has started: on Windows it joins the job object that ends
@@ -31,7 +33,8 @@ void quitOnTerminationSignals();
 // Ends every engine among owner's process objects and what they started.
 // The objects are deleted, those in newestFirst in that order (each pointer
 // left null), then the rest; on Unix the process group of each engine that
-// still runs is killed first.
+// still runs is killed first, and the panel's remaining children are ended
+// and reaped last. The panel starts no other programs.
 void endAll(QObject &owner, std::initializer_list<QProcess **> newestFirst);
 
 } // namespace EngineLife

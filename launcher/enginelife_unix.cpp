@@ -1,19 +1,29 @@
 // Unix: each engine runs in a process group of its own, whose id is the
 // engine's process id, so that the panel's end reaches the programs an engine
-// starts in its group (the real program behind a launch script, say).
+// starts in its group (the real program behind a launch script, say). On
+// Linux the panel is also the child subreaper: a program whose parent ended,
+// in whatever group or session, becomes the panel's child, and the panel's
+// end ends and reaps its children last.
 
 #include "launcher/enginelife.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
@@ -33,10 +43,69 @@ void onTerminationSignal(int)
     errno = savedErrno;
 }
 
+// The processes whose parent is the panel, read from /proc (none without it).
+std::vector<pid_t> panelChildren()
+{
+    std::vector<pid_t> children;
+    const QByteArray panel = QByteArray::number(::getpid());
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isProcess = false;
+        const pid_t pid = pid_t(entry.toInt(&isProcess));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!isProcess || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks and brackets.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == panel)
+            children.push_back(pid);
+    }
+    return children;
+}
+
+// Each child gets SIGTERM when first seen and SIGKILL once it has had its
+// grace, or when the time is nearly up; the children of one that ends come
+// back as the panel's and take their turn. Each is reaped as it ends.
+void endPanelChildren()
+{
+    constexpr qint64 graceMs = 300;
+    constexpr qint64 allMs = 1000; // the panel's end waits no longer
+    struct Seen
+    {
+        qint64 atMs;
+        int sent;
+    };
+    std::map<pid_t, Seen> seen;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const std::vector<pid_t> children = panelChildren();
+        const qint64 now = clock.elapsed();
+        if (children.empty() || now >= allMs)
+            return;
+        for (const pid_t child : children) {
+            if (::waitpid(child, nullptr, WNOHANG) == child) {
+                seen.erase(child);
+                continue;
+            }
+            Seen &it = seen.try_emplace(child, Seen{now, 0}).first->second;
+            const int due = now - it.atMs >= graceMs || now >= allMs - graceMs ? SIGKILL : SIGTERM;
+            if (it.sent != SIGKILL && it.sent != due) { // each signal once
+                ::kill(child, due);
+                it.sent = due;
+            }
+        }
+        QThread::msleep(10);
+    }
+}
+
 } // namespace
 
 void EngineLife::prepare(QProcess &engine)
 {
+#ifdef Q_OS_LINUX
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1); // before the first engine; again changes nothing
+#endif
     engine.setChildProcessModifier([panel = ::getpid()] {
         ::setpgid(0, 0);
 #ifdef Q_OS_LINUX
@@ -84,8 +153,9 @@ void EngineLife::quitOnTerminationSignals()
 void EngineLife::endAll(QObject &owner, std::initializer_list<QProcess **> newestFirst)
 {
     // Only an engine that still runs: its process id, and so its group's id,
-    // is still the panel's. Once the engine has ended, what it left running
-    // is out of reach, as the number may by then name an unrelated group.
+    // is still the panel's. Once the engine has ended, its number may name an
+    // unrelated group by now; what the engine left running came back to the
+    // panel as its child instead.
     for (const QProcess *engine : owner.findChildren<QProcess *>(Qt::FindDirectChildrenOnly))
         if (const qint64 group = engine->processId(); group > 0)
             ::kill(-pid_t(group), SIGKILL);
@@ -93,4 +163,6 @@ void EngineLife::endAll(QObject &owner, std::initializer_list<QProcess **> newes
     for (QProcess **engine : newestFirst)
         delete std::exchange(*engine, nullptr);
     qDeleteAll(owner.findChildren<QProcess *>(Qt::FindDirectChildrenOnly));
+    // Only now: Qt reaps the children of its process objects itself.
+    endPanelChildren();
 }
