@@ -12,8 +12,9 @@ class QProcess;
 
 namespace EngineLife {
 
-// Before the engine starts: on Unix it gets a process group of its own and
-// is killed when the panel dies; on Linux the panel becomes the child subreaper,
+// Before the engine starts: on Unix it gets a process group of its own, is
+// killed when the panel dies, and takes back the default action of SIGXFSZ,
+// which the panel ignores; on Linux the panel becomes the child subreaper,
 // so that whatever an engine starts comes back to the panel once its own
 // parent ends.
 void prepare(QProcess &engine);

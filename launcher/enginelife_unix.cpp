@@ -108,6 +108,9 @@ void EngineLife::prepare(QProcess &engine)
 #endif
     engine.setChildProcessModifier([panel = ::getpid()] {
         ::setpgid(0, 0);
+        // An ignored signal stays ignored across exec; the panel's reason
+        // for ignoring SIGXFSZ is no engine's.
+        ::signal(SIGXFSZ, SIG_DFL);
 #ifdef Q_OS_LINUX
         // The kernel kills the engine when the panel dies in a way that skips
         // the destructor: a SIGKILL, a lost display or a crash. Programs that

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <system_error>
 
 namespace Files {
@@ -17,6 +18,13 @@ QString maxFileSizeText()
 QString systemErrorText(int errorNumber)
 {
     return QString::fromStdString(std::generic_category().message(errorNumber));
+}
+
+void failWritesPastSizeLimit()
+{
+#ifdef Q_OS_UNIX
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 bool isLatin1(const QString &text)

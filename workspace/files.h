@@ -49,6 +49,10 @@ std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes);
 // The system's text for an error number, as the file classes give it.
 QString systemErrorText(int errorNumber);
 
+// Past a file-size limit (ulimit -f) a write fails with EFBIG instead of the kernel ending the
+// panel with SIGXFSZ; called first thing in main.
+void failWritesPastSizeLimit();
+
 // Whether Latin-1 holds every character: the panel writes names and values
 // into files as Latin-1, where any other character would become "?".
 bool isLatin1(const QString &text);

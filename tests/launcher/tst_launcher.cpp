@@ -5,6 +5,7 @@
 
 #include "launcher/enginelife.h"
 #include "testsupport.h"
+#include "workspace/files.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -50,6 +51,13 @@ QList<qint64> running(const TestWorkspace &ws)
                 pids << line.section(' ', 2, 2).toLongLong();
     }
     return pids;
+}
+
+// Whether the process ignores SIGXFSZ, signal 25: bit 0x1000000 of SigIgn.
+bool ignoresFileSizeSignal(const QByteArray &pid)
+{
+    const QByteArray status = readBytes("/proc/" + pid + "/status");
+    return status.mid(status.indexOf("SigIgn:") + 8, 16).toULongLong(nullptr, 16) & 0x1000000;
 }
 
 // The pids that the launch scripts wrote to "pids" and that still name a
@@ -128,9 +136,12 @@ private slots:
         panel.start(QCoreApplication::applicationFilePath(), {"--panel", ws.path(kPrograms[1])});
         // Seven pids of the scripts or four stand-ins: the source engine's run twice.
         QTRY_COMPARE(end ? remaining(ws).size() : running(ws).size(), end ? 7 : 4);
-        if (end)
+        if (end) {
+            for (const QByteArray &pid : remaining(ws))
+                QVERIFY2(!ignoresFileSizeSignal(pid), "an engine's program ignores SIGXFSZ");
+            QVERIFY(ignoresFileSizeSignal(QByteArray::number(panel.processId())));
             end == 1 ? void(panel.write("close\n")) : panel.terminate(); // SIGTERM
-        else
+        } else
             panel.kill();
         QVERIFY(panel.waitForFinished());
         QCOMPARE(panel.exitStatus(), end ? QProcess::NormalExit : QProcess::CrashExit);
@@ -146,12 +157,27 @@ private slots:
                  QStringList({"source engine started", "source engine started",
                               "visual engine started", "query engine started", ""}));
     }
+
+#ifdef Q_OS_UNIX
+    void programIgnoresFileSizeSignal()
+    {
+        const TestWorkspace ws;
+        QProcess program; // offscreen, as this test runs
+        program.start(PANEL_PROGRAM);
+        QTRY_VERIFY(ignoresFileSizeSignal(QByteArray::number(program.processId())));
+        program.terminate();
+        QVERIFY(program.waitForFinished());
+    }
+#endif
 };
 
 int main(int argc, char **argv)
 {
+    const bool asPanel = argc > 2 && qstrcmp(argv[1], "--panel") == 0;
+    if (asPanel) // first thing, as in the program's main
+        Files::failWritesPastSizeLimit();
     QApplication app(argc, argv);
-    if (argc > 2 && qstrcmp(argv[1], "--panel") == 0)
+    if (asPanel)
         return panel(app, QString::fromLocal8Bit(argv[2]));
     TestLauncher test;
     return QTest::qExec(&test, argc, argv);
