@@ -12,11 +12,11 @@ class QProcess;
 
 namespace EngineLife {
 
-// Before the engine starts: on Unix it gets a process group of its own, is
-// killed when the panel dies, and takes back the default action of SIGXFSZ,
-// which the panel ignores; on Linux the panel becomes the child subreaper,
-// so that whatever an engine starts comes back to the panel once its own
-// parent ends.
+// Before the engine starts: on Unix it gets a process group of its own and
+// takes back the default action of SIGXFSZ, which the panel ignores; on
+// Linux it is also killed when the panel dies, and the panel becomes the
+// child subreaper, so that whatever an engine starts comes back to the panel
+// once its own parent ends.
 void prepare(QProcess &engine);
 
 // Once the engine has started: on Windows it joins the job object that ends
