@@ -1,5 +1,5 @@
 #include "app/mainwin.h"
-#include "launcher/panelend.h"
+#include "launcher/enginelife.h"
 #include "workspace/files.h"
 
 #include <QApplication>
@@ -13,6 +13,6 @@ int main(int argc, char *argv[])
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/stream_panel.png")));
     MainWin window;
     window.show();
-    quitOnTerminationSignals();
+    EngineLife::quitOnTerminationSignals();
     return app.exec();
 }

@@ -1,14 +1,11 @@
 #include "app/mainwin.h"
 
 #include "composer/datasources.h"
-#include "launcher/panelend.h"
+#include "launcher/enginelife.h"
 #include "ui_mainwin.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QStringListModel>
-
-#include <utility>
 
 MainWin::MainWin(QWidget *parent)
     : QMainWindow(parent),
@@ -46,12 +43,9 @@ MainWin::~MainWin()
     ui.reset();
     configFile.reset();
     planModel.reset();
-    // What the engines of every launch started themselves goes first.
-    // Deleting a process object kills its engine and waits for it. Engines of
-    // earlier launches go with the window's other children.
-    endEngineGroups(*this);
-    for (QProcess **process : {&sourceProcess, &visualProcess, &queryProcess})
-        delete std::exchange(*process, nullptr);
+    // The engines of every launch, and all they started, end before the
+    // panel does: the newest launch's first, in this order.
+    EngineLife::endAll(*this, {&sourceProcess, &visualProcess, &queryProcess});
 }
 
 // A click on a row only selects it; the list view does that by itself.

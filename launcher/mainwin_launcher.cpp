@@ -4,6 +4,7 @@
 
 #include "app/errorbox.h"
 #include "app/messages.h"
+#include "launcher/enginelife.h"
 #include "workspace/paths.h"
 
 #include <QDebug>
@@ -13,17 +14,6 @@
 #include <iterator>
 #include <memory>
 #include <optional>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/prctl.h>
-#endif
-#ifdef Q_OS_WIN
-#include "launcher/enginejob_win.h"
-#endif
 
 namespace {
 
@@ -41,32 +31,14 @@ std::optional<QString> startEngine(QProcess &process, const Paths::EngineLocatio
     // input stays open and unwritten.
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-#ifdef Q_OS_UNIX
-    // A process group of its own, which the window's destructor kills
-    // whole: a launch script's real program ends with the panel too.
-    process.setChildProcessModifier([panel = ::getpid()] {
-        ::setpgid(0, 0);
-#ifdef Q_OS_LINUX
-        // The kernel kills the engine when the panel dies in a way that skips
-        // the destructor: a SIGKILL, a lost display or a crash. Programs that
-        // the engine started itself may then remain; on other systems the
-        // engine does too.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != panel) // the panel died before the line above
-            ::_exit(1);
-#endif
-        Q_UNUSED(panel) // read on Linux alone
-    });
-#endif
+    EngineLife::prepare(process);
     process.start(where.program, QStringList(), QIODevice::ReadWrite);
     while (process.state() == QProcess::Starting)
         process.waitForStarted(kStartWaitMs);
     // An engine that exits right after starting still counts as started.
     if (process.error() == QProcess::FailedToStart)
         return process.errorString();
-#ifdef Q_OS_WIN
-    joinPanelJob(static_cast<unsigned long>(process.processId()));
-#endif
+    EngineLife::adopt(process);
     return std::nullopt;
 }
 

@@ -22,7 +22,7 @@ QString systemErrorText(int errorNumber)
 
 void failWritesPastSizeLimit()
 {
-#ifdef SIGXFSZ
+#ifdef Q_OS_UNIX
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }

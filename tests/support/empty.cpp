@@ -1,1 +1,0 @@
-// Intentionally empty: a translation unit for compile checks of headers.
