@@ -54,7 +54,7 @@ FileRead readRegularFile(const QString &path)
     // stops one that grew or was swapped since.
     if (info.size() > maxFileSize)
         result.status = ReadStatus::TooLarge;
-    else if (!readBounded(file, result.bytes))
+    else if (!readBounded(file, result.bytes, info.size()))
         result.status = ReadStatus::ReadFailed;
     else
         result.status = result.bytes.size() > maxFileSize ? ReadStatus::TooLarge : ReadStatus::Ok;
@@ -64,17 +64,21 @@ FileRead readRegularFile(const QString &path)
     return result;
 }
 
-bool readBounded(QIODevice &device, QByteArray &bytes)
+bool readBounded(QIODevice &device, QByteArray &bytes, qint64 expected)
 {
-    // Room for one byte past the cap tells a file at the cap from a larger
-    // one; the pages that no byte reaches are never touched.
-    bytes.resize(maxFileSize + 1);
+    // Room for one byte past the size expected tells a file that grew since,
+    // which then gets room for one byte past the cap, to tell a file at the
+    // cap from a larger one.
     qint64 size = 0;
-    qint64 got;
-    while ((got = device.read(bytes.data() + size, bytes.size() - size)) > 0)
-        size += got;
+    qint64 got = 0;
+    for (qint64 room = qBound(0, expected, maxFileSize) + 1;; room = maxFileSize + 1) {
+        bytes.resize(room);
+        while (size < room && (got = device.read(bytes.data() + size, room - size)) > 0)
+            size += got;
+        if (size < room || room > maxFileSize)
+            break;
+    }
     bytes.truncate(size);
-    bytes.squeeze();
     return got >= 0;
 }
 

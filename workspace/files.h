@@ -38,9 +38,10 @@ struct FileRead
 
 FileRead readRegularFile(const QString &path);
 
-// Reads the device to its end, but never more than maxFileSize + 1 bytes;
-// false when a read failed, with the bytes read before it.
-bool readBounded(QIODevice &device, QByteArray &bytes);
+// Reads the device to its end, but never more than maxFileSize + 1 bytes,
+// in a buffer for the size expected; false when a read failed, with the
+// bytes read before it.
+bool readBounded(QIODevice &device, QByteArray &bytes, qint64 expected);
 
 // Writes all bytes and flushes them; the system's reason when that failed.
 // QFile buffers, so a full disk or a file-size limit shows only at the flush.
