@@ -28,16 +28,12 @@ struct Lay
     QString path;
     QByteArray bytes;
     Kind kind = File;
+    static Lay folder(const QString &path) { return {path, {}, Folder}; }
+    static Lay gone(const QString &path) { return {path, {}, Gone}; }
 };
 using Setup = QList<Lay>;
-Lay folder(const QString &path)
-{
-    return {path, {}, Lay::Folder};
-}
-Lay gone(const QString &path)
-{
-    return {path, {}, Lay::Gone};
-}
+const auto folder = Lay::folder;
+const auto gone = Lay::gone;
 
 // A widget by object name, the property set and its value; no property
 // clicks it.
@@ -46,17 +42,12 @@ struct Field
     const char *name;
     const char *property = nullptr;
     QVariant value = {};
+    static Field text(const char *name, const QString &text) { return {name, "text", text}; }
+    static Field source(const QString &item) { return {"dataSourceComBox", "currentText", item}; }
 };
 using Fields = QList<Field>;
-Field text(const char *name, const QString &value)
-{
-    return {name, "text", value};
-}
-Field source(const QVariant &value)
-{
-    return {"dataSourceComBox", value.typeId() == QMetaType::Int ? "currentIndex" : "currentText",
-            value};
-}
+const auto text = Field::text;
+const auto source = Field::source;
 
 using Plans = QMap<QString, QByteArray>;
 
@@ -281,7 +272,8 @@ private slots:
         const QString missing = "File Missing | cannot locate installed file";
         const QString reading = "File Reading Error | ";
         const QString in = "plan template ../torvik_stream_query_engine/template/dim_3_no_sum.txt";
-        refused("no data source chosen finds no template", {}, {source(-1)}, {missing + "."});
+        refused("no data source chosen finds no template", {},
+                {{"dataSourceComBox", "currentIndex", -1}}, {missing + "."});
         refused("a missing template", {gone(kTemplate)}, {}, {missing + "."});
         refused("a template that is a folder", {folder(kTemplate)}, {},
                 {missing + ":\r\nnot a regular file"});
