@@ -35,7 +35,7 @@ Outcome writeInPlace(const QString &path, const QByteArray &known, const QByteAr
     }
     // An owner without the privilege to keep them loses the set-user-id and
     // set-group-id bits with the write.
-    Platform::restoreMode(out, mode);
+    Platform::restoreMode(path, mode);
     return {Status::Written, {}, bytes};
 }
 
@@ -43,6 +43,7 @@ Outcome writeInPlace(const QString &path, const QByteArray &known, const QByteAr
 // left between that check and the file's replacement is the rename alone.
 Outcome replace(const QString &path, const QByteArray &known, const QByteArray &bytes)
 {
+    const int mode = Platform::mode(path);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return {Status::OpenFailed, out.errorString(), known};
@@ -61,6 +62,9 @@ Outcome replace(const QString &path, const QByteArray &known, const QByteArray &
     }
     if (!out.commit())
         return {Status::WriteFailed, out.errorString(), known};
+    // The copy takes the file's permissions as Qt sees them for the panel's
+    // user, which for root adds read and execute bits that the owner lacked.
+    Platform::restoreMode(path, mode);
     return {Status::Written, {}, bytes};
 }
 

@@ -39,9 +39,8 @@ bool replaceKeepsAll(const QString &path);
 // The file's mode bits, special bits included; -1 where there are none.
 int mode(const QString &path);
 
-// Puts back the mode that a write in place cleared bits of, where the panel
-// may set it.
-void restoreMode(const QFileDevice &file, int mode);
+// Puts back the mode that a write changed, where the panel may set it.
+void restoreMode(const QString &path, int mode);
 
 // Takes the written bytes to the disk; false with errno set when that failed.
 bool syncToDisk(const QFileDevice &file);

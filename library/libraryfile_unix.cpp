@@ -88,14 +88,12 @@ int mode(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &file) == 0 ? int(file.st_mode & 07777) : -1;
 }
 
-void restoreMode(const QFileDevice &file, int mode)
+void restoreMode(const QString &path, int mode)
 {
-    struct stat now
-    { };
-    // Where the panel may not set it, fchmod() fails and the mode stays as
-    // the write left it.
-    if (mode >= 0 && ::fstat(file.handle(), &now) == 0 && int(now.st_mode & 07777) != mode)
-        ::fchmod(file.handle(), mode_t(mode));
+    // Where the panel may not set it, chmod() fails and the mode stays as the
+    // write left it.
+    if (mode >= 0 && Platform::mode(path) != mode)
+        ::chmod(QFile::encodeName(path).constData(), mode_t(mode));
 }
 
 bool syncToDisk(const QFileDevice &file)

@@ -53,7 +53,7 @@ int mode(const QString &)
     return -1;
 }
 
-void restoreMode(const QFileDevice &, int) { }
+void restoreMode(const QString &, int) { }
 
 // QSaveFile::commit() flushes the copy to the disk itself.
 bool syncToDisk(const QFileDevice &)

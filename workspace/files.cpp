@@ -86,9 +86,15 @@ std::optional<QString> writeAll(QFileDevice &file, const QByteArray &bytes)
 {
     if (file.write(bytes) == bytes.size() && file.flush())
         return std::nullopt;
+#ifdef Q_OS_WIN
+    // Qt writes through the Win32 calls, which set no errno; the device
+    // keeps the system's reason.
+    return file.errorString();
+#else
     // Every failing write or flush leaves its reason in errno; after a write
     // cut short Qt itself says only "Unknown error".
     return systemErrorText(errno);
+#endif
 }
 
 } // namespace Files
