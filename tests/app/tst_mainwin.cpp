@@ -191,20 +191,20 @@ QByteArray state(const QString &path)
     QProcess tools;
     tools.start("sh",
                 {"-c", "stat -c '%i %h %a' \"$0\"; getfacl -cp \"$0\"; getfattr -d \"$0\"", path});
-    tools.waitForFinished();
-    return tools.readAllStandardOutput();
+    return tools.waitForFinished() ? tools.readAllStandardOutput() : QByteArray();
 }
 
 #endif
 
 // A panel of its own that saves 50 plans named after prefix, started through
-// the command given.
-void startSaving(QProcess &panel, const Run &r, const char *prefix, const QString &command = {})
+// the shell command given, if any.
+void startSaving(QProcess &panel, const Run &r, const QString &prefix, const QString &command = {})
 {
+    const QStringList save{QCoreApplication::applicationFilePath(), "--save", prefix};
     panel.setWorkingDirectory(r.ws.path("panel"));
-    panel.start(
-        "sh",
-        {"-c", command + " \"$0\" --save " + prefix, QCoreApplication::applicationFilePath()});
+    const QStringList run =
+        command.isEmpty() ? save : QStringList{"sh", "-c", command + " \"$@\"", "sh"} + save;
+    panel.start(run[0], run.mid(1));
 }
 
 } // namespace
