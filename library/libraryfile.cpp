@@ -4,9 +4,11 @@
 #include "library/librarytext.h"
 #include "workspace/files.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 
 #include <algorithm>
 #include <array>
@@ -45,28 +47,36 @@ Outcome writeInPlace(const QString &path, const QByteArray &known, const QByteAr
 Outcome replace(const QString &path, const QByteArray &known, const QByteArray &bytes)
 {
     const int mode = Platform::mode(path);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return {Status::OpenFailed, out.errorString(), known};
-    // commit() can report success after its final flush failed and then
-    // replaces the file with a short copy: flush first.
-    std::optional<QString> failed = Files::writeAll(out, bytes);
-    if (!failed && !Platform::syncToDisk(out))
-        failed = Files::systemErrorText(errno);
-    if (failed) {
-        out.cancelWriting();
-        return {Status::WriteFailed, *failed, known};
+    const QDeadlineTimer deadline(Platform::kLockWaitMs);
+    for (;;) {
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly))
+            return {Status::OpenFailed, out.errorString(), known};
+        // commit() can report success after its final flush failed and then
+        // replaces the file with a short copy: flush first.
+        std::optional<QString> failed = Files::writeAll(out, bytes);
+        if (!failed && !Platform::syncToDisk(out))
+            failed = Files::systemErrorText(errno);
+        if (failed) {
+            out.cancelWriting();
+            return {Status::WriteFailed, *failed, known};
+        }
+        if (changedOutside(path, known)) {
+            out.cancelWriting();
+            return {Status::ChangedOutside, {}, known};
+        }
+        if (out.commit()) {
+            // The copy takes the file's permissions as Qt sees them for the
+            // panel's user, which for root adds bits that the owner lacked.
+            Platform::restoreMode(path, mode);
+            return {Status::Written, {}, bytes};
+        }
+        // Windows refuses the rename while anything has the file open, for as
+        // long as that lasts: another panel's check, say.
+        if (out.error() != QFileDevice::RenameError || deadline.hasExpired())
+            return {Status::WriteFailed, out.errorString(), known};
+        QThread::msleep(10);
     }
-    if (changedOutside(path, known)) {
-        out.cancelWriting();
-        return {Status::ChangedOutside, {}, known};
-    }
-    if (!out.commit())
-        return {Status::WriteFailed, out.errorString(), known};
-    // The copy takes the file's permissions as Qt sees them for the panel's
-    // user, which for root adds read and execute bits that the owner lacked.
-    Platform::restoreMode(path, mode);
-    return {Status::Written, {}, bytes};
 }
 
 } // namespace
