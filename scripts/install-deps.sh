@@ -19,6 +19,7 @@ case "${1:-}" in
         clang-format                  # the format test
         clang libclang-rt-14-dev llvm # the fuzz targets, sanitizer runtimes, symbolizer
         dpkg-dev                      # the Debian package's dependencies (cpack)
+        acl attr                      # setfacl, setfattr and their readers: what stays on the library
         g++-mingw-w64-x86-64-posix wine wine64 libwine-dev nsis xz-utils # the Windows build
     ) ;;
     package) packages+=(dpkg-dev gzip lintian devscripts man-db) ;;
