@@ -62,14 +62,18 @@ void showWriteProblem(const LibraryFile::Outcome &outcome)
 
 // The list shows the names in memory: those that a failed write kept there
 // join it with the next write that stores them. As a new list would, it has
-// no row selected afterwards.
-void showNames(QAbstractItemView &view, QStringListModel &model, const QStringList &names)
+// no row selected afterwards: the selection goes first, while the rows it
+// covers are still laid out, and then the removed row, if any.
+void showNames(QAbstractItemView &view, QStringListModel &model, const QStringList &names,
+               int removed = -1)
 {
+    view.selectionModel()->clear();
+    if (removed >= 0)
+        model.removeRows(removed, 1);
     const int first = model.rowCount();
     model.insertRows(first, int(names.size()) - first);
     for (int row = first; row < names.size(); ++row)
         model.setData(model.index(row), names.at(row));
-    view.selectionModel()->clear();
 }
 
 } // namespace
@@ -200,8 +204,7 @@ void MainWin::onRemove()
     }
     --planCount; // it counts the names, so it was at least 1
     configText = text;
-    planModel->removeRows(row, 1);
-    showNames(*ui->listView, *planModel, planNames);
+    showNames(*ui->listView, *planModel, planNames, row);
 
     const std::optional<QString> path = PlanName::planFilePath(LibraryText::fileName(name));
     // Names in a hand-edited library are never paths out of the plan folder,
